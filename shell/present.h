@@ -1,0 +1,13 @@
+// Presentation: the back buffer into the 480 x 640 RGB565 video surface, then the window.
+#pragma once
+#include <cstdint>
+
+constexpr int VIDEO_WIDTH = 480;
+constexpr int VIDEO_HEIGHT = 640;
+
+// Our video surface: 480 x 640 RGB565, pitch 960 bytes. Written by present_frame only.
+extern uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
+
+// Copies (1x) or pixel-doubles (2x) the back buffer into video_surface and shows
+// the visible part in the window. Called only by frame_step.
+void present_frame();

@@ -1,0 +1,40 @@
+// The player's profile: progress, best times and top scores, kept in one
+// 284-byte little-endian file.
+#pragma once
+#include <cstdint>
+
+constexpr int LEVELS_OPEN_COUNT = 10;
+constexpr int BEST_TIME_LEVELS = 100;
+constexpr int TOP_SCORE_COUNT = 10;
+constexpr int PROFILE_SIZE = 284;
+constexpr uint16_t BEST_TIME_CAP_S = 5999;
+constexpr uint32_t CLOCK_CAP_MS = 5999000;
+
+struct Profile {
+    int32_t profile_version;                // 2 when created
+    uint32_t levels_open[LEVELS_OPEN_COUNT]; // per progress slot: levels the chooser offers
+    uint16_t best_times[BEST_TIME_LEVELS];  // seconds, index level - 1; 0 = none
+    int32_t top_scores[TOP_SCORE_COUNT];    // highest first
+};
+
+// The profile in memory, the master copy for the whole run.
+extern Profile profile;
+
+// Binds the file "<name>.sav" in the current directory to record; loads it and
+// returns 1 when it exists, else 0 with the record untouched.
+uint8_t profile_open(const char* name, Profile* record);
+uint8_t profile_read();
+uint8_t profile_write();
+// The fresh-profile values: version 2, everything else 0.
+void profile_reset(Profile* record);
+
+// Little-endian file image of a record, and back (a short image reads as zeros past its end).
+void profile_encode(const Profile& record, uint8_t out[PROFILE_SIZE]);
+void profile_decode(const uint8_t* bytes, int32_t length, Profile* record);
+
+// Books level `level` (from 1) solved on track `slot` with clock_ms of game time:
+// best time (levels 1..100 only) and unlocking. Sets *new_record when a best
+// time was stored; returns 1 when the profile changed and must be written.
+uint8_t profile_level_solved(uint8_t level, uint8_t slot, uint8_t time_attack, uint32_t clock_ms, uint8_t* new_record);
+// Enters a sudden-death score into the top ten; 1 when it was entered.
+uint8_t profile_score_insert(int32_t value);

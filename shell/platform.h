@@ -1,0 +1,62 @@
+// The thin layer between the shell and the window system: clock, sleep, events,
+// the window and showing our own RGB565 video surface in it. Only
+// shell/platform.cpp talks to SDL; everything above it sees these functions.
+#pragma once
+#include <cstdint>
+
+// The clock and the sleep the frame pump paces itself with. They default to
+// SDL's millisecond clock and SDL_Delay. Tests put a fake clock here so that
+// thousands of frames run without real waiting. A replacement must move
+// forward on its own between reads, since frame_step spends the last
+// millisecond of every frame reading the clock until the frame is due, and
+// its delay must advance it by the time asked for.
+extern uint64_t (*platform_ticks)();
+extern void (*platform_delay)(uint32_t ms);
+
+enum PlatformEventKind : uint8_t {
+    EVENT_NONE = 0,
+    EVENT_KEY_DOWN,            // key: KEY_ESCAPE, KEY_RETURN or another code; repeats are not reported
+    EVENT_KEY_UP,
+    EVENT_POINTER_MOTION,      // x, y: position in the window's client area
+    EVENT_BUTTON_DOWN,         // button: 1 is the left button
+    EVENT_BUTTON_UP,
+    EVENT_QUIT,                // the window system asks the program to end
+    EVENT_WINDOW_CLOSE,        // the window's close button
+    EVENT_WINDOW_RESIZED,      // x, y: the client size the user asked for
+    EVENT_WINDOW_EXPOSED,      // the window lost its picture and wants it again
+};
+
+constexpr int32_t KEY_RETURN = 13;
+constexpr int32_t KEY_ESCAPE = 27;
+constexpr uint8_t BUTTON_LEFT = 1;
+
+struct PlatformEvent {
+    uint8_t kind;              // PlatformEventKind
+    uint8_t button;
+    int32_t key;
+    int32_t x;
+    int32_t y;
+};
+
+// Starts the video part of the window system; false on failure (see platform_error).
+bool platform_video_init();
+// The window system's last error message; never null.
+const char* platform_error();
+// Shuts the window system down; registered with atexit by platform_open.
+void platform_quit();
+
+// Opens the one resizable window with the given client size; false on failure.
+bool platform_window_open(int32_t width, int32_t height);
+void platform_window_caption_set(const char* caption);
+// Sets the client size; the window keeps its top-left corner.
+void platform_window_resize(int32_t width, int32_t height);
+// Shows the top-left width x height pixels of an RGB565 picture (pitch in
+// bytes) in the window's top-left corner.
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch);
+
+// Takes the next pending event, if any, into event; false when none is left.
+bool platform_event_poll(PlatformEvent* event);
+
+// The full path of the program file, terminated, cut to fit size bytes;
+// an empty string when it cannot be found.
+void platform_program_path(char* out, int32_t size);

@@ -4,6 +4,7 @@
 
 constexpr int VIDEO_WIDTH = 480;
 constexpr int VIDEO_HEIGHT = 640;
+constexpr int VIDEO_PITCH_BYTES = VIDEO_WIDTH * 2;
 
 // Our video surface: 480 x 640 RGB565, pitch 960 bytes. Written by present_frame only.
 extern uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
@@ -11,3 +12,6 @@ extern uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
 // Copies (1x) or pixel-doubles (2x) the back buffer into video_surface and shows
 // the visible part in the window. Called only by frame_step.
 void present_frame();
+// Shows the visible part of video_surface again without copying anything, for
+// a window that lost its picture while the game keeps the screen frozen.
+void present_show();

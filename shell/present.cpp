@@ -1,0 +1,56 @@
+// Presentation: puts the back buffer into our 480 x 640 video surface, at its
+// own size or with every pixel doubled, and shows the part the window sees.
+#include "shell/present.h"
+
+#include <cstring>
+
+#include "gfx/pixel.h"
+#include "shell/engine.h"
+#include "shell/platform.h"
+
+// The picture the window shows, 480 x 640 RGB565; written by present_frame only.
+alignas(8) uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
+
+// Writes the back buffer with every pixel doubled; each pair of surface pixels
+// is one 32-bit word holding the pixel twice, so both halves are equal and the
+// byte order of the word does not matter.
+static void copy_doubled()
+{
+    for (int r = 0; r < BACK_BUFFER_HEIGHT; ++r) {
+        const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
+        uint16_t* top = video_surface + (2 * r) * VIDEO_WIDTH;
+        uint16_t* bottom = top + VIDEO_WIDTH;
+        for (int c = 0; c < SCREEN_WIDTH; c += 4) {
+            for (int k = 0; k < 4; ++k) {
+                uint32_t pair = uint32_t(src[c + k]) * 0x10001u;
+                std::memcpy(top + 2 * (c + k), &pair, sizeof pair);
+                std::memcpy(bottom + 2 * (c + k), &pair, sizeof pair);
+            }
+        }
+    }
+}
+
+// Writes the back buffer into the top-left quarter; the rest keeps whatever an
+// earlier doubled frame left there, which the 240 x 320 window does not show.
+static void copy_single()
+{
+    for (int r = 0; r < BACK_BUFFER_HEIGHT; ++r)
+        std::memcpy(video_surface + r * VIDEO_WIDTH, back_buffer + r * SCREEN_WIDTH, SCREEN_WIDTH * sizeof(uint16_t));
+}
+
+void present_frame()
+{
+    if (view_doubled)
+        copy_doubled();
+    else
+        copy_single();
+    present_show();
+}
+
+void present_show()
+{
+    if (view_doubled)
+        platform_window_show(video_surface, VIDEO_WIDTH, VIDEO_HEIGHT, VIDEO_PITCH_BYTES);
+    else
+        platform_window_show(video_surface, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, VIDEO_PITCH_BYTES);
+}

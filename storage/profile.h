@@ -19,6 +19,8 @@ struct Profile {
 
 // The profile in memory, the master copy for the whole run.
 extern Profile profile;
+// Directory every file name of the game starts with: empty, the current directory.
+extern const char data_dir_prefix[];
 
 // Binds the file "<name>.sav" in the current directory to record; loads it and
 // returns 1 when it exists, else 0 with the record untouched.
@@ -32,9 +34,12 @@ void profile_reset(Profile* record);
 void profile_encode(const Profile& record, uint8_t out[PROFILE_SIZE]);
 void profile_decode(const uint8_t* bytes, int32_t length, Profile* record);
 
-// Books level `level` (from 1) solved on track `slot` with clock_ms of game time:
-// best time (levels 1..100 only) and unlocking. Sets *new_record when a best
-// time was stored; returns 1 when the profile changed and must be written.
+// Books level `level` (from 1) solved on track `slot` in `profile` with clock_ms
+// of game time: best time (levels 1..100 only) and unlocking (time attack also
+// unlocks classic play). Sets *new_record (may be null) to 1 when a best time was
+// stored, else 0. Writes the profile when it changed and returns 1 then.
 uint8_t profile_level_solved(uint8_t level, uint8_t slot, uint8_t time_attack, uint32_t clock_ms, uint8_t* new_record);
-// Enters a sudden-death score into the top ten; 1 when it was entered.
+// Enters a sudden-death score into the top ten of `profile` (an equal score goes
+// below; a negative value means no score). Writes the profile and returns 1 when
+// it was entered.
 uint8_t profile_score_insert(int32_t value);

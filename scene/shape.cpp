@@ -1,0 +1,324 @@
+// Shape display lists: line segments kept on a slot and painted straight into
+// the back buffer after the slot is drawn, either as plain one-pixel lines or
+// smoothed over pixel pairs with 5-bit coverage.
+#include "scene/shape.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "gfx/pixel.h"
+#include "gfx/slot.h"
+#include "scene/compose.h"
+
+// Non-zero draws every line smoothed; written by the game at the start of each level.
+uint8_t smooth_lines = 1;
+
+constexpr int SLOPE_SHIFT = 10;                // clip_line's slopes are in 1/1024
+constexpr int64_t SLOPE_ONE = int64_t(1) << SLOPE_SHIFT;
+constexpr int64_t LINE_COORD_LIMIT = int64_t(1) << 24;   // keeps the slope products inside 64 bits
+constexpr int COVERAGE_SHIFT = 11;             // 16-bit accumulator to a 0..31 coverage
+
+void shape_list_open(uint8_t slot)
+{
+    after_draw_hook = shape_list_draw;
+    // Any chain still hanging off the slot is ours; release it rather than lose it.
+    shape_list_clear(slot);
+    SurfaceSlot& s = surface_slots[slot];
+    if (!s.in_use) {
+        s.in_use = 1;
+        s.opacity = OPACITY_FULL;
+        s.layer = int16_t(slot);
+        s.kind = SLOT_SHAPE_LIST;
+    }
+}
+
+// Detaches first, so the slot never points at a released node.
+void shape_list_clear(uint8_t slot)
+{
+    ShapeNode* node = surface_slots[slot].shape_list;
+    surface_slots[slot].shape_list = nullptr;
+    while (node) {
+        ShapeNode* next = node->next;
+        std::free(node);
+        node = next;
+    }
+}
+
+// The new node is zeroed: until shape_line_set it is a line of opacity 0, which draws nothing.
+ShapeNode* shape_node_append(uint8_t slot)
+{
+    ShapeNode* node = static_cast<ShapeNode*>(std::calloc(1, sizeof(ShapeNode)));
+    ShapeNode** link = &surface_slots[slot].shape_list;
+    while (*link)
+        link = &(*link)->next;
+    *link = node;
+    return node;
+}
+
+void shape_line_set(ShapeNode* node, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, uint8_t opacity)
+{
+    node->kind = SHAPE_LINE;
+    node->x0 = x0;
+    node->y0 = y0;
+    node->x1 = x1;
+    node->y1 = y1;
+    node->colour = colour;
+    node->opacity = opacity;
+}
+
+ShapeNode* shape_add_line(uint8_t slot, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, uint8_t opacity)
+{
+    ShapeNode* node = shape_node_append(slot);
+    shape_line_set(node, x0, y0, x1, y1, colour, opacity);
+    return node;
+}
+
+// Reads the slot's opacity and smooth_lines; a node's strength is its own
+// opacity scaled by the slot's.
+void shape_list_draw(uint8_t slot)
+{
+    if (slot >= SLOT_COUNT)
+        return;
+    const SurfaceSlot& s = surface_slots[slot];
+    if (s.kind != SLOT_SHAPE_LIST)
+        return;
+    for (const ShapeNode* n = s.shape_list; n; n = n->next) {
+        const int16_t e = int16_t((n->opacity * s.opacity) >> 5);
+        if (e == 0 || n->kind != SHAPE_LINE)
+            continue;
+        if (smooth_lines) {
+            if (e == OPACITY_FULL)
+                draw_smooth_line(n->x0, n->y0, n->x1, n->y1, n->colour);
+            else
+                draw_smooth_line_blend(n->x0, n->y0, n->x1, n->y1, n->colour, e);
+        } else {
+            if (e == OPACITY_FULL)
+                draw_line(n->x0, n->y0, n->x1, n->y1, n->colour);
+            else
+                draw_line_blend(n->x0, n->y0, n->x1, n->y1, n->colour, uint8_t(e & 0xFF));
+        }
+    }
+}
+
+static int64_t max64(int64_t a, int64_t b) { return a > b ? a : b; }
+static int64_t min64(int64_t a, int64_t b) { return a < b ? a : b; }
+static int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// The cut follows the line's slope in 1/1024, truncated, so an end moved onto
+// a row can land a pixel or more beside the rectangle; the ends are held to it
+// afterwards, which is what keeps every drawer inside the back buffer. The
+// rectangle is screen_rect held to the buffer itself. Ends further out than
+// LINE_COORD_LIMIT are rejected, and a slope that truncates to 0 leaves x as it
+// is where a row must be found (the x of a row would divide by it).
+bool clip_line(int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1)
+{
+    const int64_t left = max64(screen_rect.x0, 0);
+    const int64_t top = max64(screen_rect.y0, 0);
+    const int64_t right = min64(screen_rect.x1, SCREEN_WIDTH - 1);
+    const int64_t bottom = min64(screen_rect.y1, BACK_BUFFER_HEIGHT - 1);
+    if (left > right || top > bottom)
+        return false;
+    for (int64_t v : {x0, y0, x1, y1})
+        if (v > LINE_COORD_LIMIT || v < -LINE_COORD_LIMIT)
+            return false;
+
+    int64_t ax = x0, ay = y0, bx = x1, by = y1;
+    if (ax == bx) {
+        if (ax < left || ax > right || by < top || ay > bottom)
+            return false;
+        ay = max64(ay, top);
+        by = min64(by, bottom);
+    } else {
+        const int64_t m = (ay - by) * SLOPE_ONE / (ax - bx);
+        const int64_t b = ay * SLOPE_ONE - ax * m;
+        auto y_of_column = [&](int64_t x) { return (x * m + b) >> SLOPE_SHIFT; };
+        auto x_of_row = [&](int64_t y, int64_t keep) { return m != 0 ? (y * SLOPE_ONE - b) / m : keep; };
+
+        if (ax < left) {
+            if (bx < left)
+                return false;
+            ax = left;
+            ay = y_of_column(left);
+        } else if (bx < left) {
+            bx = left;
+            by = y_of_column(left);
+        }
+        if (ax >= right) {
+            if (bx >= right)
+                return false;
+            ax = right;
+            ay = y_of_column(right);
+        } else if (bx >= right) {
+            bx = right;
+            by = y_of_column(right);
+        }
+        if (ay < top) {
+            if (by < top)
+                return false;
+            ay = top;
+            if (ax != bx)
+                ax = x_of_row(top, ax);
+        }
+        if (by >= bottom) {
+            if (ay >= bottom)
+                return false;
+            by = bottom;
+            if (ax != bx)
+                bx = x_of_row(bottom, bx);
+        }
+    }
+
+    x0 = int32_t(clamp64(ax, left, right));
+    y0 = int32_t(clamp64(ay, top, bottom));
+    x1 = int32_t(clamp64(bx, left, right));
+    y1 = int32_t(clamp64(by, top, bottom));
+    return true;
+}
+
+static inline uint16_t& pixel_at(int32_t x, int32_t y)
+{
+    return back_buffer[y * SCREEN_WIDTH + x];
+}
+
+// Plain style: a Bresenham walk that plots both ends.
+template <typename Plot>
+static void line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Plot plot)
+{
+    if (y0 > y1) {
+        std::swap(x0, x1);
+        std::swap(y0, y1);
+    }
+    if (!clip_line(x0, y0, x1, y1))
+        return;
+    int32_t dx = x1 - x0, dy = y1 - y0;
+    const int32_t sx = dx > 0 ? 1 : -1;
+    const int32_t sy = dy > 0 ? 1 : -1;
+    dx = dx < 0 ? -dx : dx;
+    dy = dy < 0 ? -dy : dy;
+    int32_t x = x0, y = y0;
+    plot(x, y);
+    if (dx > dy) {
+        int32_t err = dx >> 1;
+        for (int32_t n = 0; n < dx; ++n) {
+            x += sx;
+            err += dy;
+            if (err >= dx) {
+                y += sy;
+                err -= dx;
+            }
+            plot(x, y);
+        }
+    } else {
+        int32_t err = dy >> 1;
+        for (int32_t n = 0; n < dy; ++n) {
+            y += sy;
+            err += dx;
+            if (err >= dy) {
+                x += sx;
+                err -= dy;
+            }
+            plot(x, y);
+        }
+    }
+}
+
+// Smoothed style: each step between the ends spreads over a pixel pair, the
+// 16-bit accumulator's top five bits giving the share of the second pixel.
+// The pair partner never passes the far end, so the walk stays inside the
+// clipped ends.
+template <typename Full, typename Weighted>
+static void smooth_line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Full full, Weighted weighted)
+{
+    if (y0 > y1) {
+        std::swap(x0, x1);
+        std::swap(y0, y1);
+    }
+    if (!clip_line(x0, y0, x1, y1))
+        return;
+    const int32_t xdir = x1 < x0 ? -1 : 1;
+    const uint16_t dx = uint16_t(x1 < x0 ? x0 - x1 : x1 - x0);
+    const uint16_t dy = uint16_t(y1 - y0);
+
+    full(x0, y0);
+    if (dy == 0) {
+        for (int32_t n = 1; n <= dx; ++n)
+            full(x0 + n * xdir, y0);
+        return;
+    }
+    if (dx == 0) {
+        for (int32_t n = 1; n <= dy; ++n)
+            full(x0, y0 + n);
+        return;
+    }
+    if (dx == dy) {
+        for (int32_t n = 1; n <= dy; ++n)
+            full(x0 + n * xdir, y0 + n);
+        return;
+    }
+
+    int32_t x = x0, y = y0;
+    uint16_t acc = 0;
+    if (dy > dx) {
+        const uint16_t step = uint16_t((uint32_t(dx) << 16) / dy);
+        for (int32_t n = 0; n < dy - 1; ++n) {
+            const uint16_t next = uint16_t(acc + step);
+            if (next <= acc)
+                x += xdir;
+            acc = next;
+            y += 1;
+            const int32_t w = acc >> COVERAGE_SHIFT;
+            weighted(x, y, OPACITY_FULL - w);
+            weighted(x + xdir, y, w + 1);
+        }
+    } else {
+        const uint16_t step = uint16_t((uint32_t(dy) << 16) / dx);
+        for (int32_t n = 0; n < dx - 1; ++n) {
+            const uint16_t next = uint16_t(acc + step);
+            if (next <= acc)
+                y += 1;
+            acc = next;
+            x += xdir;
+            const int32_t w = acc >> COVERAGE_SHIFT;
+            weighted(x, y, OPACITY_FULL - w);
+            weighted(x, y + 1, w + 1);
+        }
+    }
+    full(x1, y1);
+}
+
+void draw_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour)
+{
+    line_walk(x0, y0, x1, y1, [colour](int32_t x, int32_t y) { pixel_at(x, y) = colour; });
+}
+
+void draw_line_blend(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, uint8_t weight)
+{
+    line_walk(x0, y0, x1, y1, [colour, weight](int32_t x, int32_t y) {
+        uint16_t& p = pixel_at(x, y);
+        p = blend565(p, colour, weight);
+    });
+}
+
+void draw_smooth_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour)
+{
+    smooth_line_walk(
+        x0, y0, x1, y1, [colour](int32_t x, int32_t y) { pixel_at(x, y) = colour; },
+        [colour](int32_t x, int32_t y, int32_t k) {
+            uint16_t& p = pixel_at(x, y);
+            p = blend565(p, colour, k);
+        });
+}
+
+void draw_smooth_line_blend(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, int32_t opacity)
+{
+    smooth_line_walk(
+        x0, y0, x1, y1,
+        [colour, opacity](int32_t x, int32_t y) {
+            uint16_t& p = pixel_at(x, y);
+            p = blend565(p, colour, opacity);
+        },
+        [colour, opacity](int32_t x, int32_t y, int32_t k) {
+            uint16_t& p = pixel_at(x, y);
+            p = blend565(p, colour, (k * opacity) >> 5);
+        });
+}

@@ -1,0 +1,362 @@
+// The play loop: picking and dragging creatures, keeping the edge colours and
+// the clock current, the pause screen, the time limit and leaving a level.
+#include "game/play.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "assets/assets.h"
+#include "game/graph.h"
+#include "game/layout.h"
+#include "game/mode.h"
+#include "game/ui.h"
+#include "gfx/image.h"
+#include "gfx/pixel.h"
+#include "gfx/slot.h"
+#include "scene/compose.h"
+#include "scene/shape.h"
+#include "scene/sprite.h"
+#include "shell/engine.h"
+#include "shell/frame.h"
+#include "shell/input.h"
+#include "storage/profile.h"
+
+// Opacity of the bottom LEVEL caption; written by play_level and caption_fade_step.
+int8_t caption_fade = 32;
+// Pulse of the dragged group; written by play_level and move_vertex_to.
+uint8_t pulse_counter = PULSE_FIRST;
+uint8_t pulse_opacity = 0;
+
+// The TIME'S UP and GAME OVER pictures while their screen is up.
+static Image* times_up_image;
+static Image* game_over_image;
+
+constexpr int16_t PAUSE_BUTTON_X = 226;
+constexpr int16_t PAUSE_BUTTON_BOTTOM_GAP = 14;
+constexpr int16_t CLOCK_AREA_X0 = 80, CLOCK_AREA_X1 = 160, CLOCK_AREA_Y1 = 24;
+
+static Sprite* creature(int i) { return sprite_table[i]; }
+static Sprite* glow(int i) { return sprite_table[GLOW_SPRITE_BASE + i]; }
+
+static void screen_rect_full()
+{
+    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
+}
+
+int caption_sprite_count(uint8_t level)
+{
+    if (level >= 100)
+        return 4;
+    return level > 9 ? 3 : 2;
+}
+
+int16_t vertex_pick(int16_t x, int16_t y)
+{
+    int16_t picked = -1;
+    int32_t best = PICK_RANGE_SQ;
+    for (int i = 0; i < vertex_count; ++i) {
+        int32_t dx = int32_t(x) - vertices[i].x;
+        int32_t dy = int32_t(y) - vertices[i].y;
+        int32_t dist = dx * dx + dy * dy;
+        // Strictly closer only: of two at the same distance the lower index stays.
+        if (dist < best) {
+            best = dist;
+            picked = int16_t(i);
+        }
+    }
+    return picked;
+}
+
+int16_t edge_guard_y(int16_t x, int16_t y)
+{
+    if (x > EDGE_STRIP_X) {
+        if (y < EDGE_STRIP_TOP)
+            y = EDGE_STRIP_TOP;
+        if (y > screen_height - EDGE_STRIP_BOTTOM_GAP)
+            y = int16_t(screen_height - EDGE_STRIP_BOTTOM_GAP);
+    }
+    return y;
+}
+
+void drag_cache_render(int16_t picked)
+{
+    for (int i = 0; i < vertex_count; ++i) {
+        glow(i)->opacity = OPACITY_FULL;
+        glow(i)->layer = GLOW_LAYER;
+        creature(i)->opacity = OPACITY_FULL;
+    }
+    // The moving group's glows pulse on their own; they must not be baked in.
+    glow(picked)->opacity = 0;
+    for (int k = 0; k < vertices[picked].degree; ++k)
+        glow(vertices[picked].neighbours[k])->opacity = 0;
+
+    SurfaceSlot& cache = surface_slots[CACHE_SLOT];
+    SurfaceSlot& background = surface_slots[BACKGROUND_SLOT];
+    background.opacity = OPACITY_FULL;
+    cache.opacity = 0;
+    compose_frame(CACHE_SLOT, BACKGROUND_SLOT);
+    if (cache.in_use && cache.pixels && cache.width * cache.height >= BACK_BUFFER_PIXELS)
+        std::memcpy(cache.pixels, back_buffer, sizeof(back_buffer));
+    cache.opacity = OPACITY_FULL;
+    background.opacity = 0;
+    surface_slots[EDGE_SLOT].opacity = OPACITY_FULL;
+
+    for (int i = 0; i < vertex_count; ++i) {
+        glow(i)->opacity = 0;
+        glow(i)->layer = GLOW_LAYER;
+        creature(i)->frame = int16_t(FRAME_SET_NORMAL + vertices[i].facing);
+    }
+}
+
+void move_vertex(int i)
+{
+    move_vertex_to(i, drag_x, drag_y);
+}
+
+void move_vertex_to(int i, int16_t x, int16_t y)
+{
+    Vertex& v = vertices[i];
+    creature(i)->frame = int16_t(FRAME_SET_DRAGGED + v.facing);
+    pulse_opacity = pulse_counter <= OPACITY_FULL ? pulse_counter : uint8_t(2 * OPACITY_FULL - pulse_counter);
+
+    const int16_t right = int16_t(SCREEN_WIDTH - PLAY_MARGIN);
+    const int16_t bottom = int16_t(screen_height - PLAY_MARGIN);
+    if (x < PLAY_MARGIN)
+        x = PLAY_MARGIN;
+    if (x > right)
+        x = right;
+    if (y < PLAY_MARGIN)
+        y = PLAY_MARGIN;
+    if (y > bottom)
+        y = bottom;
+    // Both sprites go to the clamped place, so the next relative drag starts there.
+    vertex_place(i, x, y);
+    glow(i)->opacity = pulse_opacity;
+
+    for (int k = 0; k < v.degree; ++k) {
+        const int j = v.neighbours[k];
+        creature(j)->frame = int16_t(FRAME_SET_NEIGHBOUR + vertices[j].facing);
+        glow(j)->opacity = pulse_opacity;
+        ShapeNode* line = v.edge_lines[k];
+        line->x0 = v.x;
+        line->y0 = v.y;
+        line->x1 = vertices[j].x;
+        line->y1 = vertices[j].y;
+    }
+}
+
+void release_reset()
+{
+    for (int i = 0; i < vertex_count; ++i) {
+        glow(i)->opacity = OPACITY_FULL;
+        creature(i)->opacity = OPACITY_FULL;
+        creature(i)->frame = int16_t(FRAME_SET_NORMAL + vertices[i].facing);
+    }
+    surface_slots[CACHE_SLOT].opacity = 0;
+    surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
+}
+
+void caption_fade_step(uint8_t level)
+{
+    // Stops at -1 rather than counting on: the byte would wrap round after a
+    // hundred frames or so and bring the caption back.
+    if (caption_fade >= 0 && (pointer_pressed || caption_fade < OPACITY_FULL))
+        caption_fade = int8_t(caption_fade - 1);
+    const int count = caption_sprite_count(level);
+    for (int k = 0; k < count; ++k) {
+        if (caption_fade < 0) {
+            sprite_active_set(SPRITE_LEVEL_CAPTION + k, 0);
+        } else {
+            sprite_opacity_set(SPRITE_LEVEL_CAPTION + k, caption_fade);
+        }
+    }
+    if (caption_fade >= 0 && caption_fade < OPACITY_FULL)
+        compose_enabled = 1;
+}
+
+void clock_show()
+{
+    uint32_t& clock = soft_timers[LEVEL_CLOCK];
+    if (clock > CLOCK_CAP_MS)
+        clock = CLOCK_CAP_MS;
+    int32_t v;
+    if (game_mode == MODE_TIME_ATTACK)
+        v = int32_t(vertex_count) * int32_t(TIME_ATTACK_MS_PER_VERTEX) - int32_t(clock);
+    else if (game_mode == MODE_SUDDEN_DEATH)
+        v = time_bank - int32_t(clock);
+    else
+        v = int32_t(clock);
+    // The digits have frames 0..9 only: what is shown stays within 00:00..99:59.
+    if (v < 0)
+        v = 0;
+    if (v > int32_t(CLOCK_CAP_MS))
+        v = int32_t(CLOCK_CAP_MS);
+
+    sprite_frame_set(SPRITE_CLOCK_BASE + 4, int16_t(v / 600000));
+    sprite_frame_set(SPRITE_CLOCK_BASE + 3, int16_t((v / 60000) % 10));
+    sprite_frame_set(SPRITE_CLOCK_BASE + 1, int16_t((v / 10000) % 6));
+    const int16_t s = int16_t((v / 1000) % 10);
+    Sprite* units = sprite_table[SPRITE_CLOCK_BASE];
+    if (units && units->frame != s) {
+        // Nothing else changing: recompose only the clock's strip.
+        if (!compose_enabled)
+            set_screen_rect(CLOCK_AREA_X0, 0, CLOCK_AREA_X1, CLOCK_AREA_Y1);
+        compose_enabled = 1;
+        units->frame = s;
+    }
+}
+
+static bool time_is_up()
+{
+    const uint32_t clock = soft_timers[LEVEL_CLOCK];
+    if (game_mode == MODE_TIME_ATTACK)
+        return clock >= uint32_t(vertex_count) * TIME_ATTACK_MS_PER_VERTEX;
+    if (game_mode == MODE_SUDDEN_DEATH)
+        return int64_t(time_bank) - int64_t(clock) < 0;
+    return false;
+}
+
+int8_t time_check(int8_t solved)
+{
+    if (!time_is_up()) {
+        clock_show();
+        return solved;
+    }
+    image_reload(times_up_image, img_times_up);
+    image_reload(game_over_image, img_game_over);
+    compose_enabled = 1;
+    screen_rect_full();
+    const int16_t cy = layout_centre_y;
+    if (times_up_image) {
+        Sprite* s = sprite_create(SPRITE_POPUP, times_up_image, 209, 26, 120, int16_t(cy - 40));
+        for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+            s->opacity = o;
+            frame_step();
+        }
+    }
+    if (game_over_image) {
+        Sprite* s = sprite_create(SPRITE_POPUP_LOWER, game_over_image, 155, 91, 120, int16_t(cy + 40));
+        for (int16_t o = 1; o <= OPACITY_FULL; ++o) {
+            s->opacity = o;
+            frame_step();
+        }
+    }
+    tap_wait(false);
+    for (int id : {SPRITE_POPUP, SPRITE_POPUP_LOWER}) {
+        sprite_opacity_set(id, 0);
+        sprite_active_set(id, 0);
+    }
+    image_release(times_up_image);
+    image_release(game_over_image);
+    return -1;
+}
+
+void set_puzzle_opacity(int16_t opacity)
+{
+    for (int i = 0; i < vertex_count; ++i) {
+        creature(i)->opacity = opacity;
+        glow(i)->opacity = opacity;
+        for (int k = 0; k < vertices[i].degree; ++k)
+            vertices[i].edge_lines[k]->opacity = uint8_t(opacity);
+    }
+}
+
+void pause_check(int16_t picked)
+{
+    if (picked != -1)
+        return;
+    const int32_t dx = int32_t(pointer_x) - PAUSE_BUTTON_X;
+    const int32_t dy = int32_t(pointer_y) - (screen_height - PAUSE_BUTTON_BOTTOM_GAP);
+    const bool on_button = pointer_pressed && dx * dx + dy * dy <= PAUSE_HIT_RANGE_SQ;
+    if (!on_button && !return_pressed)
+        return;
+
+    soft_timer_modes[LEVEL_CLOCK] = TIMER_STOPPED;
+    for (int16_t o = 4; o <= OPACITY_FULL; o += 4) {
+        set_puzzle_opacity(int16_t(OPACITY_FULL - o));
+        sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
+        frame_step();
+    }
+    compose_enabled = 0;
+    while (!pointer_pressed && !return_pressed)
+        frame_step();
+    compose_enabled = 1;
+    for (int16_t o = 28; o >= 0; o -= 4) {
+        set_puzzle_opacity(int16_t(OPACITY_FULL - o));
+        sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
+        frame_step();
+    }
+    soft_timer_modes[LEVEL_CLOCK] = TIMER_REAL;
+}
+
+static bool mode_saves_games()
+{
+    return game_mode != MODE_TIME_ATTACK && game_mode != MODE_SUDDEN_DEATH;
+}
+
+int8_t play_level(uint8_t level, int8_t shape)
+{
+    caption_fade = game_mode == MODE_SUDDEN_DEATH ? 0 : OPACITY_FULL;
+    pulse_counter = PULSE_FIRST;
+    pulse_opacity = 0;
+    soft_timer_modes[LEVEL_CLOCK] = TIMER_FIXED;
+    soft_timers[LEVEL_CLOCK] = saved_elapsed;
+    bool touched = false;
+    int16_t picked = -1;
+    uint8_t drag_frames = 0;
+    int8_t result = 0;
+
+    for (;;) {
+        screen_rect_full();
+        // Nobody touching the screen: nothing is recomposed unless a step asks.
+        compose_enabled = (pointer_down || pointer_released) ? 1 : 0;
+
+        if (pointer_pressed || (picked == -1 && pointer_down)) {
+            picked = vertex_pick(pointer_x, pointer_y);
+            if (picked != -1 && sprite_hit(GLOW_SPRITE_BASE + picked)) {
+                touched = true;
+                drag_cache_render(picked);
+            }
+        }
+
+        const int16_t held_y = pointer_y;
+        pointer_y = edge_guard_y(pointer_x, pointer_y);
+        if (picked != -1 && sprite_drag(GLOW_SPRITE_BASE + picked)) {
+            move_vertex(picked);
+            drag_frames = uint8_t((drag_frames + 1) & 3);
+            if (drag_frames == 0)
+                colour_edges();
+        } else {
+            picked = -1;
+        }
+        pointer_y = held_y;
+
+        caption_fade_step(level);
+        if (pointer_released) {
+            result = colour_edges() ? 1 : 0;
+            release_reset();
+        }
+        pause_check(picked);
+        if (++pulse_counter >= PULSE_END)
+            pulse_counter = PULSE_FIRST;
+        result = time_check(result);
+
+        if (picked == -1 && pointer_pressed && sprite_hit(SPRITE_CLOSE)) {
+            result = -1;
+            if (touched && mode_saves_games())
+                graph_save(level, level_file_index);
+        }
+        frame_step();
+        if (result != 0)
+            break;
+    }
+
+    soft_timer_modes[LEVEL_CLOCK] = TIMER_STOPPED;
+    if (game_mode == MODE_SUDDEN_DEATH) {
+        time_bank -= int32_t(soft_timers[LEVEL_CLOCK]);
+        soft_timers[LEVEL_CLOCK] = 0;
+    }
+    release_reset();
+    (void)shape;
+    return result;
+}

@@ -1,0 +1,1 @@
+"""Helpers of the artwork generator (tools/make_art.py)."""

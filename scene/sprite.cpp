@@ -12,8 +12,9 @@
 
 // Records by id, null until first created; written by sprite_create and sprite_table_clear.
 Sprite* sprite_table[SPRITE_TABLE_SIZE];
-// Smallest and largest id ever created; widened by sprite_create only, read by the compositor.
+// Smallest id ever created (bounds the compositor's scan); lowered by sprite_create only.
 int32_t lowest_sprite_id = SPRITE_TABLE_SIZE;
+// Largest id ever created (bounds the compositor's scan); raised by sprite_create only.
 int32_t highest_sprite_id = -1;
 
 // The id range is deliberately kept: it only bounds the compositor's scan, and

@@ -58,17 +58,9 @@ TEST_F(SlotTest, AdoptResetsTheRecordAndReleasesTheOldBuffer)
     s.layer = 700;
     uint16_t* pixels = malloc_pixels(6 * 4 * 3 / 2, 0);   // 6 x 4 with an alpha plane
     slot_adopt_buffer(9, pixels, 6, 4, 1, 1);             // the leak checker sees the first block go
-    EXPECT_EQ(s.in_use, 1);
-    EXPECT_EQ(s.kind, SLOT_BUFFER);
-    EXPECT_EQ(s.format, FORMAT_RGB565_ALPHA);
     EXPECT_EQ(s.pixels, pixels);
-    EXPECT_EQ(s.width, 6);
-    EXPECT_EQ(s.height, 4);
-    EXPECT_EQ(s.layer, 9);
-    EXPECT_EQ(s.x, 0);
-    EXPECT_EQ(s.opacity, 32);
-    EXPECT_EQ(s.solid, 1);
-    EXPECT_EQ(s.clip_index, 0);
+    EXPECT_EQ((std::vector<int>{s.in_use, s.kind, s.format, s.width, s.height, s.layer, s.x, s.y, s.opacity, s.solid, s.clip_index}),
+              (std::vector<int>{1, SLOT_BUFFER, FORMAT_RGB565_ALPHA, 6, 4, 9, 0, 0, 32, 1, 0}));
 }
 
 TEST_F(SlotTest, FreeReleasesByKindAndOnlyWhenInUse)

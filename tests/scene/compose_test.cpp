@@ -105,9 +105,8 @@ TEST_F(ComposeTest, PartialComposePaintsOnlyItsLayers)
     for (int layer = 12; layer <= 17; ++layer)
         add_sprite(layer, uint16_t(0x1000 * layer), 1, 1, 10 * layer, 5, layer);
     add_slot(3, 0xFFFF, 1, 1, 0, 0, 20);
-    surface_slots[7] = SurfaceSlot{1, SLOT_SHAPE_LIST, 0, nullptr, 0, 0, 15, 0, 0, 32, 0, 0, nullptr};
-    surface_slots[8] = SurfaceSlot{1, SLOT_SHAPE_LIST, 0, nullptr, 0, 0, 15, 0, 0, 32, 0, 0, nullptr};
-    surface_slots[1] = SurfaceSlot{1, SLOT_SHAPE_LIST, 0, nullptr, 0, 0, 14, 0, 0, 32, 0, 0, nullptr};
+    for (uint8_t slot : {1, 7, 8})   // line slots draw nothing themselves; the hook shows their order
+        surface_slots[slot] = SurfaceSlot{1, SLOT_SHAPE_LIST, 0, nullptr, 0, 0, int16_t(slot == 1 ? 14 : 15), 0, 0, 32, 0, 0, nullptr};
     compose_frame(14, 15);
     for (int layer = 12; layer <= 17; ++layer)
         EXPECT_EQ(at(10 * layer, 5), layer == 14 || layer == 15 ? 0x1000 * layer : PAPER) << layer;

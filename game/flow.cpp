@@ -93,9 +93,7 @@ int level_vertices_capped(uint8_t mode, int t)
     return level_vertex_count(mode, t);
 }
 
-// The resources every screen shares: background, drag cache, edge list, font,
-// text slot with its score line, pictures.
-static void resources_build()
+void resources_build()
 {
     uint16_t* backdrop = png_decode_rgb565(nullptr, img_background.data, img_background.size);
     if (backdrop)

@@ -23,6 +23,9 @@ void pause_sprites_show();
 void pause_sprites_free();
 // Loads the shared pictures (once; later calls keep them).
 void common_images_load();
+// Sets up what every screen shares: the background and cache slots, the edge
+// list, the font with the text slot and its score line, and the shared pictures.
+void resources_build();
 
 // Vertices of level t in the mode, never more than the vertex table holds: past
 // the largest level that fits, levels keep that level's size.

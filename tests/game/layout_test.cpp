@@ -240,25 +240,6 @@ TEST_F(GenerationTest, ChordsAppearOutsideBabyBrains)
     EXPECT_GT(chords, 20);
 }
 
-TEST_F(GenerationTest, SeedDecidesTheLevel)
-{
-    random_seed(99);
-    build_graph(20);
-    scatter_on_layout(20, LAYOUT_HEXAGON);
-    std::vector<Vertex> first(vertices, vertices + 20);
-    shape_list_clear(EDGE_SHAPE_LIST);
-    random_seed(99);
-    build_graph(20);
-    scatter_on_layout(20, LAYOUT_HEXAGON);
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(vertices[i].x, first[i].x);
-        EXPECT_EQ(vertices[i].y, first[i].y);
-        EXPECT_EQ(vertices[i].degree, first[i].degree);
-        for (int k = 0; k < first[i].degree; ++k)
-            EXPECT_EQ(vertices[i].neighbours[k], first[i].neighbours[k]);
-    }
-}
-
 TEST_F(GenerationTest, ScatterRethrowsASolvedRing)
 {
     // A ring of six on the circle comes out solved in 12 of 720 throws, so some

@@ -136,6 +136,8 @@ def check(name, data):
         return problems
     problems = pngfile.check_png(data, width, height, palette=(kind == "palette"))
     img = Image.open(io.BytesIO(data))
+    if name == "font_grid":
+        problems += check_font(img)
     if kind == "palette":
         pal = img.getpalette()
         for i in range(len(pal) // 3):
@@ -149,6 +151,35 @@ def check(name, data):
         if a and rgb565(r, g, b) == 0xF81F:
             problems.append("visible pixel in the key colour")
             break
+    return problems
+
+
+def check_font(img):
+    """The font is cut from the sheet by measuring glyphs from each cell's
+    top-left corner: check that the digits start there and have sensible
+    sizes, and that the '!' which lends the space its width is narrow."""
+    problems = []
+    alpha = img.getchannel("A").point(lambda a: 255 if a >= 4 else 0)
+
+    def box(col, row):
+        return alpha.crop((col * 16, row * 16, col * 16 + 16, row * 16 + 16)).getbbox()
+
+    drawn = [(col, row) for row in range(8) for col in range(32) if box(col, row)]
+    wanted = [(1, 1)] + [(col, 1) for col in range(16, 26)]
+    if sorted(drawn) != sorted(wanted):
+        problems.append("glyphs drawn in cells %s" % drawn)
+        return problems
+    height = max(box(col, row)[3] for col, row in drawn)
+    if not 12 <= height <= 14:
+        problems.append("glyph height %d" % height)
+    for col in range(16, 26):
+        x0, y0, x1, _ = box(col, 1)
+        if x0 != 0 or not 8 <= x1 <= 12:
+            problems.append("digit %d spans columns %d..%d" % (col - 16, x0, x1 - 1))
+    if min(box(col, 1)[1] for col in range(16, 26)) != 0:
+        problems.append("digits do not start at the cell's top row")
+    if box(1, 1)[0] != 0 or not 4 <= box(1, 1)[2] <= 5:
+        problems.append("'!' is %d wide" % box(1, 1)[2])
     return problems
 
 

@@ -12,6 +12,8 @@ SS = 8
 GREEN_LIGHT = (226, 252, 150)
 GREEN = (182, 232, 72)
 GREEN_DARK = (120, 176, 36)
+GLOW_MIDDLE = (204, 242, 104)
+GLOW_EDGE = (146, 206, 44)
 
 
 def _finish(big, size):
@@ -53,7 +55,8 @@ def glow_square():
             a = 1.0 if d <= 0 else max(0.0, 1.0 - d / 3.5) ** 1.6
             r = math.hypot(x + 0.5 - 10, y + 0.5 - 10) / 10
             t = min(1.0, r)
-            colour = tuple(int(GREEN_LIGHT[i] + (GREEN[i] - GREEN_LIGHT[i]) * t) for i in range(3))
+            # Softer than the buttons' green, so the creature on top stands out.
+            colour = tuple(int(GLOW_MIDDLE[i] + (GLOW_EDGE[i] - GLOW_MIDDLE[i]) * t) for i in range(3))
             alpha = int(round(255 * a))
             px[x, y] = colour + (alpha,) if alpha else (0, 0, 0, 0)
     return img

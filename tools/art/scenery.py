@@ -34,25 +34,6 @@ def _leaf(draw, x, y, length, width, angle, fill, rib=None, scale=SS):
                   fill=rib, width=max(1, scale // 2))
 
 
-def _frond(draw, x, y, length, angle, droop, fill, rng, scale=SS):
-    """A palm-like frond: a curved stem with leaflets on both sides."""
-    pts = []
-    for i in range(21):
-        t = i / 20
-        a = angle + droop * t
-        pts.append((x + length * t * math.cos(a) * (1 - 0.1 * t),
-                    y + length * t * math.sin(a) + droop * 8 * t * t))
-    draw.line([(px * scale, py * scale) for px, py in pts], fill=fill, width=2 * scale)
-    for i in range(2, 20, 2):
-        px, py = pts[i]
-        qx, qy = pts[i + 1]
-        stem = math.atan2(qy - py, qx - px)
-        size = length * 0.32 * (1 - i / 26)
-        for side in (-1, 1):
-            _leaf(draw, px, py, size * (0.8 + 0.4 * rng.random()), size * 0.22,
-                  stem + side * (0.9 + 0.25 * rng.random()), fill, scale=scale)
-
-
 def _gradient(width, height, stops):
     img = Image.new("RGB", (width, height))
     px = img.load()
@@ -140,8 +121,7 @@ def _silhouettes(img, rng):
 def to_palette(img, colours=256):
     """Quantises to a palette whose entries are exact RGB565 colours, so that
     the game's channel truncation shows exactly what the file holds."""
-    snapped = img.point(lambda v: v)
-    q = snapped.quantize(colors=colours, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.FLOYDSTEINBERG)
+    q = img.quantize(colors=colours, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.FLOYDSTEINBERG)
     pal = q.getpalette()[:colours * 3]
     fixed = []
     for i, v in enumerate(pal):

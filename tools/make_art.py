@@ -100,7 +100,7 @@ def build():
 
 
 # Every picture of the game: file stem -> (kind, width, height).
-CATALOGUE = {
+PICTURE_TABLE = {
     "title_logo": ("palette", 240, 125), "background": ("palette", 240, 321),
     "menu_captions": ("rgba", 217, 154), "instructions": ("rgba", 240, 320),
     "tutorial_free_line": ("rgba", 184, 64), "tutorial_cross": ("rgba", 216, 65),
@@ -123,7 +123,7 @@ def rgb565(r, g, b):
 
 def check(name, data):
     """Reads a written file back the way the game will and lists what is wrong."""
-    kind, width, height = CATALOGUE[name]
+    kind, width, height = PICTURE_TABLE[name]
     if kind == "gif":
         problems = giffile.check_gif(data, width, height)
         img = Image.open(io.BytesIO(data))
@@ -185,11 +185,11 @@ def check_font(img):
 
 def main():
     pictures = build()
-    assert set(pictures) == set(CATALOGUE), set(pictures) ^ set(CATALOGUE)
+    assert set(pictures) == set(PICTURE_TABLE), set(pictures) ^ set(PICTURE_TABLE)
     failed = False
     for name in sorted(pictures):
         kind, data, width, height = pictures[name]
-        assert (kind, width, height) == CATALOGUE[name], name
+        assert (kind, width, height) == PICTURE_TABLE[name], name
         path = os.path.join(ASSETS, name + (".gif" if kind == "gif" else ".png"))
         with open(path, "wb") as f:
             f.write(data)

@@ -35,6 +35,11 @@ Image* time_small_image;
 // The menu captions; loaded by game_main before each title, freed when a game starts.
 Image* menu_captions_image;
 
+// The creature strip and the glow square, kept here for the run and handed to
+// the graph's picture pointers at every start-up.
+static Image* creature_strip_image;
+static Image* glow_square_image;
+
 // The pause button and PAUSE caption while a game is on.
 static Image* pause_caption_image;
 static Image* pause_button_image;
@@ -74,9 +79,11 @@ void common_images_load()
 {
     image_load_once(title_logo_image, img_title_logo);
     image_load_once(close_icon_image, img_close_icon);
-    if (!vertex_strip_image)
-        vertex_strip_image = load_gif_image(img_vertex_strip.data, img_vertex_strip.size);
-    image_load_once(glow_image, img_square);
+    if (!creature_strip_image)
+        creature_strip_image = load_gif_image(img_vertex_strip.data, img_vertex_strip.size);
+    image_load_once(glow_square_image, img_square);
+    vertex_strip_image = creature_strip_image;
+    glow_image = glow_square_image;
     image_load_once(digits_large_image, img_digits_large);
     image_load_once(level_large_image, img_level_large);
     image_load_once(digits_small_image, img_digits_small);

@@ -1,0 +1,291 @@
+// End to end, classic play: solving level 1 books a record and opens level 2;
+// leaving a level after a pick saves it, and the saved game comes back exactly.
+#include "support/game_driver.h"
+
+#include "game/screens.h"
+#include "storage/level_file.h"
+
+namespace {
+
+struct VertexCopy {
+    int16_t x, y;
+    uint8_t facing;
+};
+
+std::vector<VertexCopy> vertices_copy()
+{
+    std::vector<VertexCopy> out;
+    for (int i = 0; i < vertex_count; ++i)
+        out.push_back({vertices[i].x, vertices[i].y, vertices[i].facing});
+    return out;
+}
+
+// Title, then a tap on the menu row of the mode.
+struct MenuWalk {
+    int step = 0;
+    // True once the mode's row has been tapped.
+    bool operator()(GameDriver& d, int mode)
+    {
+        if (step == 0 && title_waiting()) {
+            d.tap(120, 200);
+            step = 1;
+        } else if (step == 1 && menu_waiting()) {
+            menu_row_tap(d, mode);
+            step = 2;
+        }
+        return step == 2;
+    }
+};
+
+}  // namespace
+
+TEST_F(GameTest, ClassicLevelOneSolvedBooksRecordAndOpensLevelTwo)
+{
+    int phase = 0;
+    MenuWalk walk;
+    uint32_t last_clock = 0;
+    bool record_seen = false;
+    Profile on_disk_at_record{};
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (walk(d, MODE_CLASSIC))
+                phase = 1;
+            break;
+        case 1:  // level 1: six creatures, dragged home one by one
+            if (in_play()) {
+                EXPECT_EQ(vertex_count, 6);
+                EXPECT_TRUE(sprite_on(SPRITE_PAUSE_BUTTON));
+                last_clock = soft_timers[LEVEL_CLOCK];
+                if (!solve_step(d))
+                    throw GameStop{"every creature home but the level goes on"};
+            } else if (new_record_waiting()) {
+                record_seen = true;
+                on_disk_at_record = profile_file_read();
+                d.tap(120, 160);
+                phase = 2;
+            }
+            break;
+        case 2:  // level 2 follows at once; leave it untouched
+            if (in_play()) {
+                EXPECT_EQ(vertex_count, 10);
+                d.tap(CLOSE_X, CLOSE_Y);
+                phase = 3;
+            }
+            break;
+        case 3:
+            walk.step = 0;
+            phase = 4;
+            break;
+        case 4:
+            if (walk(d, MODE_CLASSIC))
+                phase = 5;
+            break;
+        case 5:
+            if (chooser_waiting()) {
+                // Levels 1 and 2 side by side in green, nothing further.
+                const int16_t frames[4] = {0, 1, 0, 2};
+                const int16_t xs[4] = {13, 37, 76, 100};
+                for (int k = 0; k < 4; ++k) {
+                    const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + k);
+                    EXPECT_TRUE(s->active);
+                    EXPECT_EQ(s->frame, frames[k]) << k;
+                    EXPECT_EQ(s->x, xs[k]) << k;
+                    EXPECT_EQ(s->y, 64) << k;
+                    EXPECT_EQ(s->w, 25);
+                }
+                const Sprite* third = sprite_get(SPRITE_CHOOSER_DIGITS + 4);
+                EXPECT_TRUE(third == nullptr || !third->active || third->opacity == 0);
+                d.tap(CLOSE_X, CLOSE_Y);
+                phase = 6;
+            }
+            break;
+        case 6:  // the chooser's close button leads back to the menu
+            if (menu_waiting())
+                throw GameStop{"back at the menu"};
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "back at the menu");
+    ASSERT_TRUE(record_seen);
+
+    const uint16_t seconds = uint16_t(last_clock / 1000);
+    EXPECT_GT(last_clock, 0u);
+    EXPECT_EQ(profile.best_times[0], seconds);
+    EXPECT_EQ(profile.levels_open[0], 2u);
+    for (int k = 1; k < LEVELS_OPEN_COUNT; ++k)
+        EXPECT_EQ(profile.levels_open[k], 0u) << k;
+    // Written before the pop-up waits for its tap.
+    EXPECT_EQ(on_disk_at_record.best_times[0], seconds);
+    EXPECT_EQ(on_disk_at_record.levels_open[0], 2u);
+    const Profile final_disk = profile_file_read();
+    EXPECT_EQ(final_disk.best_times[0], seconds);
+    EXPECT_EQ(final_disk.levels_open[0], 2u);
+    // Level 2 was left without a pick: nothing saved.
+    EXPECT_FALSE(file_exists("ZembrolShape0.lvl"));
+}
+
+TEST_F(GameTest, AbandonedLevelIsSavedShownRedAndResumedExactly)
+{
+    Profile record{};
+    profile_reset(&record);
+    record.levels_open[0] = 2;
+    profile_file_write(record);
+
+    int phase = 0;
+    MenuWalk walk;
+    std::vector<VertexCopy> at_abandon;
+    std::set<std::pair<int, int>> edges_at_abandon;
+    uint32_t clock_before_close = 0;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (walk(d, MODE_CLASSIC))
+                phase = 1;
+            break;
+        case 1:
+            if (chooser_waiting()) {
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 1);  // green: nothing saved yet
+                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 1);
+                d.tap(s->x, s->y);
+                phase = 2;
+            }
+            break;
+        case 2:  // level 1 straight away (no saved game to ask about): one drag
+            if (in_play()) {
+                EXPECT_FALSE(question_waiting());
+                const int i = vertex_count - 1;
+                d.drag(vertices[i].x, vertices[i].y, vertices[i].x + 7, vertices[i].y + 5);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (!in_play())
+                throw GameStop{"the one drag solved the level; choose another seed"};
+            at_abandon = vertices_copy();
+            edges_at_abandon = edge_set();
+            clock_before_close = soft_timers[LEVEL_CLOCK];
+            d.tap(CLOSE_X, CLOSE_Y);
+            phase = 4;
+            break;
+        case 4:  // abandoning goes back to the title
+            if (title_waiting()) {
+                walk.step = 0;
+                phase = 5;
+            }
+            break;
+        case 5:
+            if (walk(d, MODE_CLASSIC))
+                phase = 6;
+            break;
+        case 6:
+            if (chooser_waiting()) {
+                // Level 1 in red (frames 10 up), level 2 green.
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 10);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 11);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 0);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 2);
+                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 0);
+                d.tap(s->x, s->y);
+                phase = 7;
+            }
+            break;
+        case 7:
+            if (question_waiting()) {
+                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS)->frame, 0);
+                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 1)->frame, 1);
+                EXPECT_EQ(sprite_get(SPRITE_QUESTION_LEVEL)->x, 80);
+                d.tap(60, 200);  // YES
+                phase = 8;
+            }
+            break;
+        case 8:
+            if (in_play()) {
+                EXPECT_EQ(saved_elapsed, clock_before_close + 25);
+                // One fixed step of play since the saved clock.
+                EXPECT_EQ(soft_timers[LEVEL_CLOCK], saved_elapsed + 25);
+                ASSERT_EQ(vertex_count, at_abandon.size());
+                const std::vector<VertexCopy> now = vertices_copy();
+                for (size_t i = 0; i < now.size(); ++i) {
+                    EXPECT_EQ(now[i].x, at_abandon[i].x) << i;
+                    EXPECT_EQ(now[i].y, at_abandon[i].y) << i;
+                    EXPECT_EQ(sprite_get(int(i))->x, at_abandon[i].x) << i;
+                    EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + int(i))->y, at_abandon[i].y) << i;
+                }
+                EXPECT_EQ(edge_set(), edges_at_abandon);
+                throw GameStop{"resumed"};
+            }
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "resumed");
+
+    // The level file: flag of level 1 set, then slot 0 with count, clock and records.
+    const std::vector<uint8_t> bytes = file_bytes("ZembrolShape0.lvl");
+    ASSERT_GE(bytes.size(), size_t(200 + 6 + 14 * 6));
+    EXPECT_EQ(bytes[0], 1);
+    EXPECT_EQ(bytes[1], 0);
+    EXPECT_EQ(bytes[200] | bytes[201] << 8, 6);
+    const uint32_t clock = bytes[202] | bytes[203] << 8 | bytes[204] << 16 | uint32_t(bytes[205]) << 24;
+    EXPECT_EQ(clock, clock_before_close + 25);
+    for (int i = 0; i < 6; ++i) {
+        const uint8_t* r = &bytes[206 + 14 * i];
+        EXPECT_EQ(int16_t(r[0] | r[1] << 8), at_abandon[i].x) << i;
+        EXPECT_EQ(int16_t(r[2] | r[3] << 8), at_abandon[i].y) << i;
+    }
+}
+
+TEST_F(GameTest, UnreadableSaveGivesAFreshLevelOfTheSameNumber)
+{
+    Profile record{};
+    profile_reset(&record);
+    record.levels_open[0] = 3;
+    profile_file_write(record);
+    // Level 2 marked as saved, but its slot holds an impossible puzzle.
+    std::vector<uint8_t> level_file(200 + 90 + 146, 0);
+    level_file[1] = 1;
+    level_file[290] = 0xFF;  // vertex count 0xFFFF
+    level_file[291] = 0xFF;
+    FILE* f = std::fopen("ZembrolShape0.lvl", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(level_file.data(), 1, level_file.size(), f);
+    std::fclose(f);
+
+    int phase = 0;
+    MenuWalk walk;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (walk(d, MODE_CLASSIC))
+                phase = 1;
+            break;
+        case 1:
+            if (chooser_waiting()) {
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 12);  // level 2 in red
+                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 3);
+                d.tap(s->x, s->y);
+                phase = 2;
+            }
+            break;
+        case 2:
+            if (question_waiting()) {
+                d.tap(60, 200);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (in_play()) {
+                EXPECT_EQ(vertex_count, 10);          // level 2's size
+                EXPECT_EQ(saved_elapsed, 0u);
+                EXPECT_EQ(sprite_get(SPRITE_LEVEL_DIGITS)->frame, 2);
+                EXPECT_FALSE(is_crossing_free());
+                throw GameStop{"fresh level 2"};
+            }
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "fresh level 2");
+}

@@ -21,6 +21,7 @@ protected:
     {
         ASSERT_EQ(shell_start_once().result, 0);
         compose_enabled = 1;
+        button_held = 0;
         frame_step();
     }
     void TearDown() override

@@ -21,7 +21,12 @@ protected:
         a = sprite_create(A, &BLANK, 20, 20, 100, 100);
         b = sprite_create(B, &BLANK, 20, 20, 150, 100);
     }
-    void TearDown() override { a->active = b->active = 0; }
+    void TearDown() override
+    {
+        a->active = b->active = 0;
+        button_held = 0;
+        input_reset();
+    }
     // The end of one frame as the pump leaves it.
     static void frame(bool held, int16_t x, int16_t y)
     {

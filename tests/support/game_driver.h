@@ -144,6 +144,9 @@ public:
     }
 
     std::string stop_reason;
+    // Called on every frame, busy or not, before the script: for tests that
+    // must see each frame's state.
+    std::function<void()> watch;
 
     static void hook()
     {
@@ -154,6 +157,8 @@ public:
             random_seed(d.seed);
         if (d.frame > d.frame_limit)
             throw GameStop{"frame limit"};
+        if (d.watch)
+            d.watch();
         if (d.settle > 0) {
             --d.settle;
             return;

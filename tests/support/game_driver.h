@@ -143,6 +143,25 @@ public:
         return status;
     }
 
+    // Runs any piece of the game (a screen, a loop) under this driver, as run()
+    // does game_main. Returns false when the script stopped it.
+    template <class F>
+    bool run_with(F piece)
+    {
+        current = this;
+        frame_hook = hook;
+        bool finished = true;
+        try {
+            piece();
+        } catch (const GameStop& stop) {
+            stop_reason = stop.why;
+            finished = false;
+        }
+        frame_hook = nullptr;
+        current = nullptr;
+        return finished;
+    }
+
     std::string stop_reason;
     // Called on every frame, busy or not, before the script: for tests that
     // must see each frame's state.
@@ -239,6 +258,36 @@ protected:
     std::filesystem::path dir;
     std::filesystem::path old_dir;
 };
+
+// For tests of single pieces: the engine started and the shared resources
+// built, as game_main has them before its title screen.
+class GameWorldTest : public GameTest {
+protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        ASSERT_EQ(engine_start(), 0);
+        resources_build();
+        // The first frame of a run shrinks the window; get it behind us.
+        frame_step();
+        game_mode = MODE_CLASSIC;
+        vertex_count = 0;
+        compose_enabled = 1;
+    }
+};
+
+// A puzzle of the given vertices and edges, coloured, as a level would start.
+inline void puzzle_make(const std::vector<std::pair<int16_t, int16_t>>& points,
+                        const std::vector<std::pair<int, int>>& edges)
+{
+    shape_list_clear(EDGE_SLOT);
+    vertex_count = uint16_t(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        vertex_create(int(i), points[i].first, points[i].second);
+    for (const auto& [a, b] : edges)
+        add_edge(uint16_t(a), uint16_t(b));
+    colour_edges();
+}
 
 // ---- Files --------------------------------------------------------------
 

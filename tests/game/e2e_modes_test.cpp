@@ -1,0 +1,347 @@
+// End to end, the other modes and screens: baby brains, funky shapes with each
+// of the five shapes, the instructions with their demonstration, and the
+// best-times list.
+#include "support/game_driver.h"
+
+#include <string>
+
+#include "game/hiscores.h"
+#include "game/screens.h"
+#include "storage/level_file.h"
+
+namespace {
+
+bool menu_walk(GameDriver& d, int& step, int mode)
+{
+    if (step == 0 && title_waiting()) {
+        d.tap(120, 200);
+        step = 1;
+    } else if (step == 1 && menu_waiting()) {
+        menu_row_tap(d, mode);
+        step = 2;
+    }
+    return step == 2;
+}
+
+}  // namespace
+
+TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
+{
+    int phase = 0, walk = 0;
+    uint32_t last_clock = 0;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (menu_walk(d, walk, MODE_BABY_BRAINS))
+                phase = 1;
+            break;
+        case 1:
+            if (in_play()) {
+                // A plain ring: 0-1-2-3-4-5-0 and nothing else.
+                EXPECT_EQ(vertex_count, 6);
+                const std::set<std::pair<int, int>> ring = {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {0, 5}};
+                EXPECT_EQ(edge_set(), ring);
+                phase = 2;
+            }
+            break;
+        case 2:
+            if (in_play()) {
+                if (!solve_step(d))
+                    throw GameStop{"every creature home but the level goes on"};
+            } else if (new_record_waiting()) {
+                d.tap(120, 160);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (in_play()) {
+                EXPECT_EQ(vertex_count, 10);
+                const int i = 0;
+                d.drag(vertices[i].x, vertices[i].y, vertices[i].x + 3, vertices[i].y + 3);
+                phase = 4;
+            }
+            break;
+        case 4:
+            if (!in_play())
+                throw GameStop{"the one drag solved the level"};
+            d.tap(CLOSE_X, CLOSE_Y);
+            phase = 5;
+            break;
+        case 5:
+            if (title_waiting())
+                throw GameStop{"back at the title"};
+            break;
+        }
+    });
+    driver.watch = [&] {
+        if (phase == 2 && in_play())
+            last_clock = soft_timers[LEVEL_CLOCK];
+    };
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "back at the title");
+    EXPECT_EQ(profile.levels_open[7], 2u);
+    EXPECT_EQ(profile.levels_open[0], 0u);
+    // One table of best times serves every track.
+    EXPECT_GT(last_clock, 0u);
+    EXPECT_EQ(profile.best_times[0], last_clock / 1000);
+    // Baby brains saves into level file 6; level 2 was left after a pick.
+    const std::vector<uint8_t> bytes = file_bytes("ZembrolShape6.lvl");
+    ASSERT_GE(bytes.size(), 200u);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[1], 1);
+}
+
+TEST_F(GameTest, FunkyShapesPlaysEachOfTheFiveShapesOnItsOwnTrack)
+{
+    int phase = 0, walk = 0;
+    int shape = 1;   // LayoutShape being played, 1..5
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (menu_walk(d, walk, MODE_FUNKY_SHAPES))
+                phase = 1;
+            break;
+        case 1:
+            if (shapes_waiting()) {
+                // The preview of shape s sits on an ellipse round the middle.
+                const int s = shape - 1;
+                const int32_t u = (512 * s) / 5;
+                const int cx = int(120.0 + sine_table[(u + 256) & 511] / 3.2);
+                const int cy = int(190 - cos512(u) / 2.5);
+                const Sprite* first = sprite_get(PREVIEW_POINTS * s);
+                EXPECT_TRUE(first->active);
+                EXPECT_LT(std::abs(first->x - cx), 45);
+                d.tap(cx, cy);
+                phase = 2;
+            }
+            break;
+        case 2:
+            if (in_play()) {
+                EXPECT_EQ(game_shape, shape);
+                EXPECT_EQ(progress_slot, shape + 1);
+                EXPECT_EQ(level_file_index, shape);
+                // The creatures stand on the points of the chosen shape.
+                layout_radius = 110;
+                layout_generators[shape](vertex_count);
+                for (int i = 0; i < vertex_count; ++i) {
+                    bool found = false;
+                    for (int p = 0; p < vertex_count; ++p)
+                        found |= layout_points[p].x == vertices[i].x && layout_points[p].y == vertices[i].y;
+                    EXPECT_TRUE(found) << "shape " << shape << " vertex " << i;
+                }
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (in_play()) {
+                if (!solve_step(d))
+                    throw GameStop{"every creature home but the level goes on"};
+            } else if (new_record_waiting()) {
+                d.tap(120, 160);
+            } else if (soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && vertex_count == 10) {
+                phase = 4;   // level 2 is being set up
+            }
+            break;
+        case 4:
+            if (in_play()) {
+                EXPECT_EQ(vertex_count, 10);
+                d.drag(vertices[0].x, vertices[0].y, vertices[0].x + 3, vertices[0].y + 3);
+                phase = 5;
+            }
+            break;
+        case 5:
+            if (!in_play())
+                throw GameStop{"the one drag solved the level"};
+            d.tap(CLOSE_X, CLOSE_Y);
+            phase = 6;
+            break;
+        case 6:
+            if (title_waiting()) {
+                if (shape == 5)
+                    throw GameStop{"all five shapes played"};
+                ++shape;
+                walk = 0;
+                phase = 0;
+            }
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "all five shapes played");
+    for (int s = 1; s <= 5; ++s) {
+        EXPECT_EQ(profile.levels_open[s + 1], 2u) << s;
+        const std::string name = "ZembrolShape" + std::to_string(s) + ".lvl";
+        const std::vector<uint8_t> bytes = file_bytes(name.c_str());
+        ASSERT_GE(bytes.size(), 200u) << name;
+        EXPECT_EQ(bytes[1], 1) << name;
+    }
+    EXPECT_EQ(profile.levels_open[0], 0u);
+    EXPECT_EQ(profile.levels_open[7], 0u);
+    EXPECT_FALSE(file_exists("ZembrolShape0.lvl"));
+}
+
+TEST_F(GameTest, ShapeSelectionIgnoresStrayTapsAndItsCloseLeadsBackToTheMenu)
+{
+    int phase = 0, walk = 0;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (menu_walk(d, walk, MODE_FUNKY_SHAPES))
+                phase = 1;
+            break;
+        case 1:
+            if (shapes_waiting()) {
+                d.tap(5, 315);   // outside every preview and off the close button
+                phase = 2;
+            }
+            break;
+        case 2:
+            EXPECT_TRUE(shapes_waiting());
+            d.tap(CLOSE_X, CLOSE_Y);
+            phase = 3;
+            break;
+        case 3:
+            if (menu_waiting())
+                throw GameStop{"back at the menu"};
+            EXPECT_FALSE(in_play());
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "back at the menu");
+    EXPECT_EQ(game_shape, -1);
+}
+
+TEST_F(GameTest, InstructionsDemonstrationUntanglesTheFiveCreatures)
+{
+    int phase = 0;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (title_waiting()) {
+                d.tap(120, 200);
+                phase = 1;
+            }
+            break;
+        case 1:
+            if (menu_waiting()) {
+                menu_row_tap(d, 5);
+                phase = 2;
+            }
+            break;
+        case 2:
+            if (sprite_is(SPRITE_DEMO_CAPTION, 240, 67)) {
+                EXPECT_FALSE(sprite_get(SPRITE_CLOSE)->active);
+                EXPECT_EQ(vertex_count, 5);
+                d.tap(120, 100);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled) {
+                // Every creature close to its place on the mirrored circle, no crossing left.
+                for (int c = 0; c < 5; ++c) {
+                    const int32_t u = (512 * c) / 5;
+                    const int tx = 120 + ((-cos512(u) * 110) >> 8);
+                    const int ty = 192 + ((-sin512(u) * 110) >> 8);
+                    EXPECT_LE(std::abs(vertices[c].x - tx), 1) << c;
+                    EXPECT_LE(std::abs(vertices[c].y - ty), 1) << c;
+                }
+                EXPECT_TRUE(is_crossing_free());
+                for (int i = 0; i < 5; ++i)
+                    for (int k = 0; k < vertices[i].degree; ++k)
+                        EXPECT_EQ(vertices[i].edge_lines[k]->colour, COLOUR_EDGE_FREE);
+                d.tap(120, 100);
+                phase = 4;
+            }
+            break;
+        case 4:
+            if (surface_slots[PICTURE_SLOT].in_use && surface_slots[PICTURE_SLOT].opacity == 32 && !compose_enabled) {
+                EXPECT_FALSE(sprite_get(SPRITE_DEMO_CAPTION)->active);
+                d.tap(120, 100);
+                phase = 5;
+            }
+            break;
+        case 5:
+            if (menu_waiting()) {
+                EXPECT_TRUE(sprite_get(SPRITE_CLOSE)->active);
+                EXPECT_FALSE(surface_slots[PICTURE_SLOT].in_use);
+                EXPECT_EQ(surface_slots[EDGE_SLOT].shape_list, nullptr);
+                throw GameStop{"back at the menu"};
+            }
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "back at the menu");
+}
+
+TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
+{
+    Profile record{};
+    profile_reset(&record);
+    for (int j = 0; j < 25; ++j)
+        record.best_times[j] = uint16_t(40 + 7 * j);
+    record.best_times[26] = 99;   // after the first gap: never listed
+    profile_file_write(record);
+
+    int phase = 0;
+    GameDriver driver([&](GameDriver& d) {
+        switch (phase) {
+        case 0:
+            if (title_waiting()) {
+                d.tap(120, 200);
+                phase = 1;
+            }
+            break;
+        case 1:
+            if (menu_waiting()) {
+                menu_row_tap(d, 6);
+                phase = 2;
+            }
+            break;
+        case 2:
+            if (sprite_is(SPRITE_LIST_HEAD_LEVEL, 75, 19) && !sprite_on(SPRITE_MENU_BASE)) {
+                // Page one: levels 1..18; level 1 took 40 s, level 18 took 159 s.
+                EXPECT_EQ(sprite_get(5)->frame, 0);
+                EXPECT_EQ(sprite_get(6)->frame, 1);
+                EXPECT_EQ(sprite_get(4)->frame, 0);
+                EXPECT_EQ(sprite_get(3)->frame, 0);
+                EXPECT_EQ(sprite_get(1)->frame, 4);
+                EXPECT_EQ(sprite_get(0)->frame, 0);
+                const int last = 7 * 17;
+                EXPECT_TRUE(sprite_get(last + 6)->active);
+                EXPECT_EQ(sprite_get(last + 6)->y, 16 * 17 + 40);
+                EXPECT_EQ(sprite_get(last + 5)->frame, 1);
+                EXPECT_EQ(sprite_get(last + 6)->frame, 8);
+                EXPECT_EQ(sprite_get(last + 3)->frame, 2);
+                EXPECT_EQ(sprite_get(last + 1)->frame, 3);
+                EXPECT_EQ(sprite_get(last + 0)->frame, 9);
+                d.tap(120, 160);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (sprite_get(6)->active && sprite_get(6)->frame == 9) {
+                // Page two: levels 19..25 only.
+                EXPECT_EQ(sprite_get(5)->frame, 1);
+                EXPECT_TRUE(sprite_get(7 * 6 + 6)->active);
+                EXPECT_EQ(sprite_get(7 * 6 + 5)->frame, 2);
+                EXPECT_EQ(sprite_get(7 * 6 + 6)->frame, 5);
+                EXPECT_FALSE(sprite_get(7 * 7 + 6)->active);
+                d.tap(120, 160);
+                phase = 4;
+            }
+            break;
+        case 4:
+            if (menu_waiting()) {
+                EXPECT_FALSE(sprite_get(SPRITE_LIST_HEAD_LEVEL)->active);
+                EXPECT_FALSE(sprite_get(6)->active);
+                throw GameStop{"back at the menu"};
+            }
+            break;
+        }
+    });
+    driver.run();
+    EXPECT_EQ(driver.stop_reason, "back at the menu");
+}

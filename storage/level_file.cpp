@@ -1,40 +1,59 @@
 // Level files: 200 saved marks, then one fixed-size slot per level holding an
 // abandoned puzzle and its clock, little-endian whatever the host. Whatever a
 // file holds, nothing here reads or writes past its own tables, and a slot that
-// is not a sound puzzle is refused whole.
+// is not a sound puzzle is refused whole. Changes are made to a copy of the
+// file in memory, which then replaces the file in one step, so a crash never
+// leaves a file half patched.
 #include "storage/level_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "storage/profile.h"
+#include "storage/save_file.h"
 
 // Marks of the file last read by saved_flags_read; read by the level chooser.
 uint8_t saved_flags[SAVED_FLAG_COUNT];
 
-constexpr int LEVEL_FILE_NAME_SIZE = 64;
 constexpr int SLOT_HEADER_SIZE = 6;     // vertex count (2) and clock (4)
 constexpr int VERTEX_RECORD_SIZE = 14;
 constexpr int MAX_FACING = 7;
 constexpr int SLOT_BUFFER_SIZE = SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * SAVED_MAX_VERTICES;
 
-int32_t saved_slot_vertices(int32_t slot)
+static constexpr int32_t slot_vertices(int32_t slot)
 {
     return slot == 0 ? 6 : 5 * slot + 5;
 }
 
-int32_t saved_slot_size(int32_t slot)
+static constexpr int32_t slot_size(int32_t slot)
 {
-    return SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * saved_slot_vertices(slot);
+    return SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * slot_vertices(slot);
 }
 
 // Slot k starts after the flags and slots 0..k-1 (k <= 200 keeps it under 2 MB).
-static long slot_offset(int32_t slot)
+static constexpr long slot_offset(int32_t slot)
 {
     long offset = SAVED_FLAG_COUNT;
     for (int32_t i = 0; i < slot; ++i)
-        offset += saved_slot_size(i);
+        offset += slot_size(i);
     return offset;
+}
+
+static_assert(LEVEL_FILE_MAX_SIZE == slot_offset(SAVED_FLAG_COUNT));
+
+// The first LEVEL_FILE_MAX_SIZE bytes of the file being changed; every change
+// falls inside them. Written and read only inside one write operation.
+static uint8_t level_image[LEVEL_FILE_MAX_SIZE];
+
+int32_t saved_slot_vertices(int32_t slot)
+{
+    return slot_vertices(slot);
+}
+
+int32_t saved_slot_size(int32_t slot)
+{
+    return slot_size(slot);
 }
 
 void level_file_name(uint8_t file, char* out, int size)
@@ -44,18 +63,38 @@ void level_file_name(uint8_t file, char* out, int size)
 
 static FILE* level_file_open(uint8_t file, const char* mode)
 {
-    char name[LEVEL_FILE_NAME_SIZE];
+    char name[SAVE_PATH_SIZE];
     level_file_name(file, name, sizeof name);
     return std::fopen(name, mode);
 }
 
-static long file_length(FILE* f)
+// Loads the start of the file into level_image and returns how many bytes it
+// holds: 0 when there is no file, -1 when it exists but cannot be read (it is
+// then left alone rather than replaced by a new one). A file longer than
+// level_image is returned as full, with *rest open at the first byte past
+// the image so that the replacement can carry the tail over unchanged; the
+// caller closes it.
+static long level_image_load(const char* name, FILE** rest)
 {
-    if (std::fseek(f, 0, SEEK_END) != 0)
+    *rest = nullptr;
+    FILE* f = std::fopen(name, "rb");
+    if (!f)
+        return errno == ENOENT ? 0 : -1;
+    const size_t got = std::fread(level_image, 1, sizeof level_image, f);
+    if (std::ferror(f)) {
+        std::fclose(f);
         return -1;
-    const long length = std::ftell(f);
-    std::rewind(f);
-    return length;
+    }
+    if (got == sizeof level_image && std::fgetc(f) != EOF) {
+        if (std::fseek(f, LEVEL_FILE_MAX_SIZE, SEEK_SET) != 0) {
+            std::fclose(f);
+            return -1;
+        }
+        *rest = f;
+    } else {
+        std::fclose(f);
+    }
+    return long(got);
 }
 
 static void put16(uint8_t* p, uint32_t v)
@@ -117,46 +156,41 @@ static void slot_encode(const SavedGame& game, uint8_t* out)
 }
 
 // Slots before this one that lie past the end of the file are padded, each with
-// its own number, so the file grows only to the start of the level's slot.
+// its own number, so the file grows only to the end of the level's slot; bytes
+// the change does not reach, a tail past the last slot included, stay as they were.
 uint8_t saved_game_write(uint8_t level, uint8_t file, const SavedGame& game)
 {
     if (!saved_game_fits(level, game))
         return 0;
-    FILE* f = level_file_open(file, "rb+");
-    if (!f)
-        f = level_file_open(file, "wb+");
-    if (!f)
+    char name[SAVE_PATH_SIZE];
+    level_file_name(file, name, sizeof name);
+    FILE* rest = nullptr;
+    const long length = level_image_load(name, &rest);
+    if (length < 0)
         return 0;
-    bool ok = true;
-    const long length = file_length(f);
-    uint8_t flags[SAVED_FLAG_COUNT] = {};
-    if (length >= SAVED_FLAG_COUNT && std::fread(flags, 1, sizeof flags, f) != sizeof flags)
-        std::memset(flags, 0, sizeof flags);
-    flags[level - 1] = 1;
-    std::rewind(f);
-    ok &= std::fwrite(flags, 1, sizeof flags, f) == sizeof flags;
 
+    // A file too short for the flags starts them afresh.
+    if (length < SAVED_FLAG_COUNT)
+        std::memset(level_image, 0, SAVED_FLAG_COUNT);
+    level_image[level - 1] = 1;
     long end = length > SAVED_FLAG_COUNT ? length : SAVED_FLAG_COUNT;
     long offset = SAVED_FLAG_COUNT;
-    for (int i = 0; ok && i + 1 < level; ++i) {
-        offset += saved_slot_size(i);
+    for (int i = 0; i + 1 < level; ++i) {
+        offset += slot_size(i);
         if (offset > end) {
-            ok &= std::fseek(f, end, SEEK_SET) == 0;
-            for (long b = end; ok && b < offset; ++b)
-                ok &= std::fputc(i & 0xFF, f) != EOF;
+            std::memset(level_image + end, i & 0xFF, size_t(offset - end));
             end = offset;
-        } else {
-            ok &= std::fseek(f, offset, SEEK_SET) == 0;
         }
     }
-    if (ok) {
-        static uint8_t slot[SLOT_BUFFER_SIZE];
-        const size_t size = size_t(SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * game.vertex_count);
-        slot_encode(game, slot);
-        ok = std::fwrite(slot, 1, size, f) == size;
-    }
-    ok &= std::fclose(f) == 0;
-    return ok ? 1 : 0;
+    slot_encode(game, level_image + offset);
+    const long slot_end = offset + SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * game.vertex_count;
+    if (slot_end > end)
+        end = slot_end;
+
+    const uint8_t done = save_file_replace(name, level_image, size_t(end), rest);
+    if (rest)
+        std::fclose(rest);
+    return done;
 }
 
 // Degrees within four, neighbours in range and not the vertex itself, no
@@ -229,19 +263,26 @@ uint8_t saved_game_read(uint8_t slot, uint8_t file, SavedGame* game)
     return 1;
 }
 
-// A file too short to hold the marks is left alone.
-void saved_flag_clear(uint8_t level, uint8_t file)
+// A file too short to hold the marks is left alone; one whose mark is already
+// clear needs no rewrite.
+uint8_t saved_flag_clear(uint8_t level, uint8_t file)
 {
     if (level < 1 || level > SAVED_FLAG_COUNT)
-        return;
-    FILE* f = level_file_open(file, "rb+");
-    if (!f)
-        return;
-    uint8_t flags[SAVED_FLAG_COUNT];
-    if (file_length(f) >= SAVED_FLAG_COUNT && std::fread(flags, 1, sizeof flags, f) == sizeof flags) {
-        flags[level - 1] = 0;
-        std::rewind(f);
-        std::fwrite(flags, 1, sizeof flags, f);
+        return 0;
+    char name[SAVE_PATH_SIZE];
+    level_file_name(file, name, sizeof name);
+    FILE* rest = nullptr;
+    const long length = level_image_load(name, &rest);
+    uint8_t done = 0;
+    if (length >= SAVED_FLAG_COUNT) {
+        if (level_image[level - 1] == 0) {
+            done = 1;
+        } else {
+            level_image[level - 1] = 0;
+            done = save_file_replace(name, level_image, size_t(length), rest);
+        }
     }
-    std::fclose(f);
+    if (rest)
+        std::fclose(rest);
+    return done;
 }

@@ -5,6 +5,9 @@
 constexpr int SAVED_FLAG_COUNT = 200;
 constexpr int SAVED_MAX_VERTICES = 512;
 constexpr int SAVED_MAX_DEGREE = 4;
+// The flags and the slots of all 200 levels: the longest file the layout gives
+// meaning to. Bytes past it are carried over unchanged by every write.
+constexpr int32_t LEVEL_FILE_MAX_SIZE = 1408414;
 
 struct SavedVertex {
     int16_t x;
@@ -33,9 +36,12 @@ void level_file_name(uint8_t file, char* out, int size);
 // Reads the 200 flags of the file; all zero and 0 when it cannot be read.
 uint8_t saved_flags_read(uint8_t file);
 // Writes game as level L (from 1) and sets its flag; 0 when refused or failed.
+// The file is replaced whole in one step: a failure leaves it as it was.
 uint8_t saved_game_write(uint8_t level, uint8_t file, const SavedGame& game);
 // Reads and checks slot k (from 0) into game; 0, with game untouched, when the
 // slot is missing or not a sound puzzle.
 uint8_t saved_game_read(uint8_t slot, uint8_t file, SavedGame* game);
-// Clears the flag of level L (from 1); the slot is left as it was.
-void saved_flag_clear(uint8_t level, uint8_t file);
+// Clears the flag of level L (from 1); the slot is left as it was. Returns 1
+// when the file's flag is clear afterwards; 0, with the file as it was, when
+// there is no file, it is too short to hold the flags, or the write fails.
+uint8_t saved_flag_clear(uint8_t level, uint8_t file);

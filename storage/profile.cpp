@@ -1,17 +1,19 @@
 // The player's profile file: a 284-byte little-endian image of the Profile,
-// read once at start-up and rewritten whole on every change, plus the rules that
+// read once at start-up and replaced whole on every change, plus the rules that
 // keep best times, unlocked levels and top scores.
 #include "storage/profile.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "storage/save_file.h"
+
 // The master copy for the whole run; written by the game and the upkeep below.
 Profile profile;
 // Prefix of every file name the game opens; fixed, the current directory.
 const char data_dir_prefix[] = "";
 
-constexpr int PROFILE_PATH_SIZE = 256;
+constexpr int PROFILE_PATH_SIZE = SAVE_PATH_SIZE;
 constexpr int OFFSET_LEVELS_OPEN = 4;
 constexpr int OFFSET_BEST_TIMES = OFFSET_LEVELS_OPEN + 4 * LEVELS_OPEN_COUNT;
 constexpr int OFFSET_TOP_SCORES = OFFSET_BEST_TIMES + 2 * BEST_TIME_LEVELS;
@@ -105,18 +107,15 @@ uint8_t profile_read()
     return 1;
 }
 
+// A failed write leaves the previous file whole; the record in memory stays
+// the master copy and goes out again at the next change.
 uint8_t profile_write()
 {
     if (!bound_record)
         return 0;
-    FILE* f = std::fopen(profile_path, "wb+");
-    if (!f)
-        return 0;
     uint8_t image[PROFILE_SIZE];
     profile_encode(*bound_record, image);
-    const size_t put = std::fwrite(image, 1, sizeof image, f);
-    const int closed = std::fclose(f);
-    return put == sizeof image && closed == 0 ? 1 : 0;
+    return save_file_replace(profile_path, image, sizeof image, nullptr);
 }
 
 // Best times are whole seconds of game time, capped at 99:59. Levels past the

@@ -462,7 +462,7 @@ Image* load_gif_image(const uint8_t* gif, int32_t size)
         return nullptr;
     const int32_t width = gif[6] | gif[7] << 8;
     const int32_t height = gif[8] | gif[9] << 8;
-    if (width == 0 || height == 0 || width * height >= GIF_MAX_PIXELS)
+    if (width == 0 || height == 0 || int64_t(width) * height >= GIF_MAX_PIXELS)
         return nullptr;
 
     // Zeroed, so that rows the file leaves out and colours it does not list read as index 0 / black.

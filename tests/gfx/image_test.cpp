@@ -659,6 +659,8 @@ TEST(GifLoad, UnsoundScreensAndImagesAreRefused)
     bad[8] = 0x80;   // 128 high
     bad[9] = 0x00;
     EXPECT_EQ(load_gif_image(bad.data(), int32_t(bad.size())), nullptr);
+    bad[6] = bad[7] = bad[8] = bad[9] = 0xFF;
+    EXPECT_EQ(load_gif_image(bad.data(), int32_t(bad.size())), nullptr);
 
     // An image reaching past the logical screen.
     file = gif_make(4, 2, EIGHT_COLOURS, {{2, 0, 4, 2, false, ramp(8, 8)}});

@@ -8,14 +8,13 @@
 #include <vector>
 
 struct PngPicture {
-    int width = 0;
-    int height = 0;
+    int width = 1, height = 1;
     int colour_type = PNG_COLOR_TYPE_RGB_ALPHA;
     int bit_depth = 8;
-    bool interlaced = false;
     std::vector<uint8_t> rows;             // packed rows exactly as libpng writes them
     std::vector<png_color> palette;        // colour type 3 only
-    std::vector<uint8_t> transparency;     // tRNS alphas (palette pictures), written when not empty
+    std::vector<uint8_t> transparency;     // tRNS alphas, written when not empty
+    bool interlaced = false;
 };
 
 inline void png_maker_write(png_structp png, png_bytep data, png_size_t length)
@@ -26,7 +25,6 @@ inline void png_maker_write(png_structp png, png_bytep data, png_size_t length)
 
 inline void png_maker_flush(png_structp) {}
 
-// The encoded file, or an empty vector when libpng refuses the picture.
 inline std::vector<uint8_t> png_make(const PngPicture& pic)
 {
     std::vector<uint8_t> out;
@@ -47,17 +45,16 @@ inline std::vector<uint8_t> png_make(const PngPicture& pic)
     png_write_info(png, info);
     if (pic.interlaced)
         png_set_interlace_handling(png);
-    const size_t stride = pic.rows.size() / size_t(pic.height);
-    std::vector<png_bytep> rows(size_t(pic.height));
+    std::vector<png_bytep> rows;
     for (int y = 0; y < pic.height; ++y)
-        rows[size_t(y)] = const_cast<png_bytep>(pic.rows.data() + size_t(y) * stride);
+        rows.push_back(const_cast<png_bytep>(pic.rows.data()) + pic.rows.size() / pic.height * y);
     png_write_image(png, rows.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return out;
 }
 
-// An 8-bit RGBA picture from one R, G, B, A quadruple per pixel, row by row.
+// An 8-bit RGBA picture from R, G, B, A per pixel, row by row.
 inline std::vector<uint8_t> png_make_rgba(int width, int height, const std::vector<uint8_t>& rgba)
 {
     PngPicture pic;

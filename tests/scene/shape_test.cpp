@@ -1,13 +1,14 @@
 // Shape display lists: the list upkeep, clipping to the screen rectangle with
 // the 1/1024 slope, the plain and smoothed line drawers pixel for pixel, and
-// lists drawn as part of a composed frame.
+// lists drawn by the after-draw hook and in a composed frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <map>
 #include <random>
 #include <utility>
-#include <vector>
 
 #include "gfx/blit.h"
 #include "gfx/pixel.h"
@@ -24,12 +25,32 @@ constexpr uint16_t INK = 0xFFE0;
 
 using Pixels = std::map<std::pair<int, int>, uint16_t>;
 
+uint16_t mix(int weight)
+{
+    return blend565(BG, INK, weight);
+}
+
+void clear_screen()
+{
+    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
+}
+
+// Every pixel that differs from the background, by (x, y).
+Pixels changed()
+{
+    Pixels out;
+    for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
+        if (back_buffer[i] != BG)
+            out[{i % SCREEN_WIDTH, i / SCREEN_WIDTH}] = back_buffer[i];
+    return out;
+}
+
 class Lines : public ::testing::Test {
 protected:
     void SetUp() override
     {
         set_screen_rect(0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
-        std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
+        clear_screen();
         smooth_lines = 1;
     }
 
@@ -39,33 +60,11 @@ protected:
         slot_free(LIST);
         smooth_lines = 1;
     }
-
-    // Every pixel that differs from the background, by (x, y).
-    static Pixels changed()
-    {
-        Pixels out;
-        for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
-            if (back_buffer[i] != BG)
-                out[{i % SCREEN_WIDTH, i / SCREEN_WIDTH}] = back_buffer[i];
-        return out;
-    }
-
-    static uint16_t mix(int weight) { return blend565(BG, INK, weight); }
 };
-
-int list_length(uint8_t slot)
-{
-    int n = 0;
-    for (const ShapeNode* node = surface_slots[slot].shape_list; node; node = node->next)
-        ++n;
-    return n;
-}
 
 }  // namespace
 
-// ---- list upkeep ----------------------------------------------------------
-
-TEST_F(Lines, OpenMakesAFreeSlotAListAndInstallsTheHook)
+TEST_F(Lines, ListUpkeep)
 {
     slot_free(LIST);
     after_draw_hook = nullptr;
@@ -77,108 +76,83 @@ TEST_F(Lines, OpenMakesAFreeSlotAListAndInstallsTheHook)
     EXPECT_EQ(s.opacity, 32);
     EXPECT_EQ(s.shape_list, nullptr);
     EXPECT_EQ(after_draw_hook, &shape_list_draw);
-}
 
-TEST_F(Lines, OpeningAnExistingListEmptiesItAndKeepsItsSettings)
-{
-    shape_list_open(LIST);
-    shape_add_line(LIST, 0, 0, 5, 5, INK, 32);
-    shape_add_line(LIST, 1, 0, 5, 5, INK, 32);
-    surface_slots[LIST].layer = 700;
-    surface_slots[LIST].opacity = 20;
-    shape_list_open(LIST);
-    EXPECT_EQ(surface_slots[LIST].shape_list, nullptr);
-    EXPECT_EQ(surface_slots[LIST].layer, 700);
-    EXPECT_EQ(surface_slots[LIST].opacity, 20);
-}
-
-TEST_F(Lines, AppendsInOrderAndClearThenAddLeavesOneNode)
-{
-    shape_list_open(LIST);
     ShapeNode* a = shape_add_line(LIST, 1, 2, 3, 4, 0x1111, 32);
     ShapeNode* b = shape_add_line(LIST, 5, 6, 7, 8, 0x2222, 16);
     ShapeNode* c = shape_node_append(LIST);
-    EXPECT_EQ(surface_slots[LIST].shape_list, a);
+    EXPECT_EQ(s.shape_list, a);
     EXPECT_EQ(a->next, b);
     EXPECT_EQ(b->next, c);
     EXPECT_EQ(c->next, nullptr);
-    EXPECT_EQ(b->kind, SHAPE_LINE);
-    EXPECT_EQ(b->x0, 5);
-    EXPECT_EQ(b->y0, 6);
-    EXPECT_EQ(b->x1, 7);
-    EXPECT_EQ(b->y1, 8);
+    EXPECT_EQ((std::array<int32_t, 4>{b->x0, b->y0, b->x1, b->y1}), (std::array<int32_t, 4>{5, 6, 7, 8}));
     EXPECT_EQ(b->colour, 0x2222);
     EXPECT_EQ(b->opacity, 16);
 
+    // Opening an existing list empties it and keeps its layer and opacity.
+    surface_slots[LIST].layer = 700;
+    surface_slots[LIST].opacity = 20;
+    shape_list_open(LIST);
+    EXPECT_EQ(s.shape_list, nullptr);
+    EXPECT_EQ(s.layer, 700);
+    EXPECT_EQ(s.opacity, 20);
+
+    shape_add_line(LIST, 0, 0, 1, 1, INK, 32);
     shape_list_clear(LIST);
-    EXPECT_EQ(surface_slots[LIST].shape_list, nullptr);
+    EXPECT_EQ(s.shape_list, nullptr);
     ShapeNode* d = shape_add_line(LIST, 0, 0, 1, 1, INK, 32);
-    EXPECT_EQ(list_length(LIST), 1);
-    EXPECT_EQ(surface_slots[LIST].shape_list, d);
+    EXPECT_EQ(s.shape_list, d);
+    EXPECT_EQ(d->next, nullptr);
 }
-
-// ---- clipping -------------------------------------------------------------
-
-struct ClipCase {
-    int x0, y0, x1, y1;
-    bool kept;
-    int cx0, cy0, cx1, cy1;
-};
 
 // Expected ends follow m = ((y0 - y1) << 10) / (x0 - x1), b = (y0 << 10) - x0 m.
 TEST_F(Lines, ClipLineCutsWithTheSlopeInTenBits)
 {
-    const ClipCase cases[] = {
-        {-20, 5, -3, 50, false, 0, 0, 0, 0},          // both ends left
-        {300, 5, 260, 50, false, 0, 0, 0, 0},         // both ends right
-        {10, -40, 60, -1, false, 0, 0, 0, 0},         // above
-        {10, 320, 60, 400, false, 0, 0, 0, 0},        // below
-        {20, 30, 100, 90, true, 20, 30, 100, 90},     // inside: unchanged
-        // m = -33 * 1024 / -100 = 337, b = 10240 - 67400 = -57160; y(239) = 23383 >> 10
+    struct Case {
+        int x0, y0, x1, y1;
+        bool kept;
+        int cx0 = 0, cy0 = 0, cx1 = 0, cy1 = 0;
+    };
+    const Case cases[] = {
+        {-20, 5, -3, 50, false},                    // both ends left
+        {300, 5, 260, 50, false},                   // both ends right
+        {10, -40, 60, -1, false},                   // above
+        {10, 320, 60, 400, false},                  // below
+        {240, 0, 240, 10, false},                   // vertical, beyond the right column
+        {20, 30, 100, 90, true, 20, 30, 100, 90},   // inside: unchanged
+        {5, -10, 5, 400, true, 5, 0, 5, 319},       // vertical, cut at both ends
+        // m = 33792 / 100 = 337, b = -57160: y(239) = 23383 >> 10
         {200, 10, 300, 43, true, 200, 10, 239, 22},
-        // m = -90 * 1024 / -150 = 614, b = -30720 + 61400 = 30680; y(0) = 30680 >> 10
+        // m = 92160 / 150 = 614, b = 30680: y(0) = 30680 >> 10
         {-100, -30, 50, 60, true, 0, 29, 50, 60},
-        // m = 2048, b = 286720; x(319) = (326656 - 286720) / 2048 = 19.5
+        // m = 2048, b = 286720: x(319) = 39936 / 2048
         {10, 300, 30, 340, true, 10, 300, 19, 319},
-        // m = -61440 / -150 = 409, b = -20480 + 20450 = -30; y(0) = -1, then x(0) = 30 / 409
+        // m = 61440 / 150 = 409, b = -30: y(0) = -1, so x0 = x(0) = 30 / 409
         {-50, -20, 100, 40, true, 0, 0, 100, 40},
-        // m = -512, b = 51200: x0 = 239 at y(239) = -71168 >> 10 = -70, still above
-        {300, -100, 200, -50, false, 0, 0, 0, 0},
-        // going left, same slope: x1 = 0 at y(0) = 50; x0 = 239, then y0 = 0 at
-        // x(0) = (0 - 51200) / -512 = 100
+        // m = -512, b = 51200: x1 = 0 at y(0) = 50; x0 = 239 at y(239) = -70,
+        // then y0 = 0 at x(0) = -51200 / -512
         {300, -100, -20, 60, true, 100, 0, 0, 50},
+        {300, -100, 200, -50, false},               // same slope, still above at column 239
         // The truncated slope puts the row's x at 259 and at -1: held to the rect.
         {-317, 310, 230, 319, true, 0, 314, 239, 319},
         {380, 207, 0, 319, true, 239, 248, 0, 319},
-        {5, -10, 5, 400, true, 5, 0, 5, 319},         // vertical, cut at both ends
-        {240, 0, 240, 10, false, 0, 0, 0, 0},         // vertical beyond the right column
     };
-    for (const ClipCase& c : cases) {
+    for (const Case& c : cases) {
         int32_t x0 = c.x0, y0 = c.y0, x1 = c.x1, y1 = c.y1;
-        const bool kept = clip_line(x0, y0, x1, y1);
-        EXPECT_EQ(kept, c.kept) << c.x0 << "," << c.y0 << " - " << c.x1 << "," << c.y1;
-        if (kept && c.kept) {
-            EXPECT_EQ(x0, c.cx0) << c.x0 << "," << c.y0;
-            EXPECT_EQ(y0, c.cy0) << c.x0 << "," << c.y0;
-            EXPECT_EQ(x1, c.cx1) << c.x0 << "," << c.y0;
-            EXPECT_EQ(y1, c.cy1) << c.x0 << "," << c.y0;
+        ASSERT_EQ(clip_line(x0, y0, x1, y1), c.kept) << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1;
+        if (c.kept) {
+            EXPECT_EQ((std::array<int32_t, 4>{x0, y0, x1, y1}), (std::array<int32_t, 4>{c.cx0, c.cy0, c.cx1, c.cy1}))
+                << c.x0 << "," << c.y0 << " " << c.x1 << "," << c.y1;
         }
     }
-}
-
-TEST_F(Lines, ClipLineFollowsTheScreenRect)
-{
     set_screen_rect(80, 0, 160, 24);
     int32_t x0 = 0, y0 = 10, x1 = 239, y1 = 10;
     ASSERT_TRUE(clip_line(x0, y0, x1, y1));
     EXPECT_EQ(x0, 80);
     EXPECT_EQ(x1, 160);
-    x0 = 100, y0 = 30, x1 = 120, y1 = 40;
-    EXPECT_FALSE(clip_line(x0, y0, x1, y1));
 }
 
-// Whatever the ends and the screen rect, nothing outside the rect (held to the
-// buffer) changes, and nothing outside the buffer is written.
+// Whatever the ends and the screen rect, nothing outside the rect changes and
+// nothing outside the buffer is written.
 TEST_F(Lines, NoDrawerWritesOutsideTheScreenRect)
 {
     std::mt19937 rng(77);
@@ -187,11 +161,10 @@ TEST_F(Lines, NoDrawerWritesOutsideTheScreenRect)
         const int16_t rx0 = int16_t(pick(-50, 250)), ry0 = int16_t(pick(-50, 330));
         const int16_t rx1 = int16_t(pick(rx0, 300)), ry1 = int16_t(pick(ry0, 400));
         set_screen_rect(rx0, ry0, rx1, ry1);
-        std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
+        clear_screen();
         for (int n = 0; n < 20; ++n) {
             const int span = n % 4 == 0 ? 3000000 : (n % 4 == 1 ? 2000 : 400);
-            const int32_t x0 = pick(-span, span), y0 = pick(-span, span);
-            const int32_t x1 = pick(-span, span), y1 = pick(-span, span);
+            const int32_t x0 = pick(-span, span), y0 = pick(-span, span), x1 = pick(-span, span), y1 = pick(-span, span);
             switch (n % 4) {
             case 0: draw_line(x0, y0, x1, y1, INK); break;
             case 1: draw_line_blend(x0, y0, x1, y1, INK, 16); break;
@@ -200,134 +173,80 @@ TEST_F(Lines, NoDrawerWritesOutsideTheScreenRect)
             }
         }
         for (const auto& [at, value] : changed()) {
-            ASSERT_GE(at.first, rx0);
-            ASSERT_LE(at.first, rx1);
-            ASSERT_GE(at.second, ry0);
-            ASSERT_LE(at.second, ry1);
+            ASSERT_TRUE(at.first >= rx0 && at.first <= rx1 && at.second >= ry0 && at.second <= ry1)
+                << at.first << "," << at.second;
         }
     }
-    // Ends the slope would put past the last row's right end.
     set_screen_rect(0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
     draw_line(-317, 310, 230, 319, INK);
     draw_smooth_line(-195, 313, 219, 319, INK);
     draw_smooth_line(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INK);
-    draw_line(INT32_MAX, 0, INT32_MIN, 5, INK);
 }
 
-// ---- the drawers ----------------------------------------------------------
-
-TEST_F(Lines, OnePointLineDrawsOnePixelInEitherStyle)
+TEST_F(Lines, DrawersPixelForPixel)
 {
-    draw_line(10, 10, 10, 10, INK);
-    EXPECT_EQ(changed(), (Pixels{{{10, 10}, INK}}));
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    draw_smooth_line(10, 10, 10, 10, INK);
-    EXPECT_EQ(changed(), (Pixels{{{10, 10}, INK}}));
-}
-
-TEST_F(Lines, PlainLineStepsLikeBresenham)
-{
-    draw_line(0, 0, 5, 2, INK);
-    EXPECT_EQ(changed(), (Pixels{{{0, 0}, INK}, {{1, 0}, INK}, {{2, 1}, INK}, {{3, 1}, INK}, {{4, 2}, INK}, {{5, 2}, INK}}));
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    // Steep and leftwards, given bottom end first: drawn from the top end.
-    draw_line_blend(0, 5, 2, 0, INK, 16);
-    const uint16_t h = mix(16);
-    EXPECT_EQ(changed(), (Pixels{{{2, 0}, h}, {{2, 1}, h}, {{1, 2}, h}, {{1, 3}, h}, {{0, 4}, h}, {{0, 5}, h}}));
-}
-
-TEST_F(Lines, HorizontalAndDiagonalSmoothLinesAreFullStrength)
-{
-    draw_smooth_line(5, 10, 20, 10, INK);
-    Pixels want;
-    for (int x = 5; x <= 20; ++x)
-        want[{x, 10}] = INK;
-    EXPECT_EQ(changed(), want);
-
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    draw_smooth_line(10, 20, 7, 23, INK);
-    EXPECT_EQ(changed(), (Pixels{{{10, 20}, INK}, {{9, 21}, INK}, {{8, 22}, INK}, {{7, 23}, INK}}));
-}
-
-// Step 65536 / 4 = 16384: the accumulator reads 8, 16, 24 in its top five
-// bits, so the pairs get 24/9, 16/17, 8/25.
-TEST_F(Lines, SteepSmoothLineBlendsPixelPairs)
-{
-    const Pixels want = {
-        {{0, 0}, INK},
-        {{0, 1}, mix(24)}, {{1, 1}, mix(9)},
-        {{0, 2}, mix(16)}, {{1, 2}, mix(17)},
-        {{0, 3}, mix(8)}, {{1, 3}, mix(25)},
-        {{1, 4}, INK},
+    struct Case {
+        const char* what;
+        std::function<void()> draw;
+        Pixels want;
     };
-    draw_smooth_line(0, 0, 1, 4, INK);
-    EXPECT_EQ(changed(), want);
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    draw_smooth_line(1, 4, 0, 0, INK);
-    EXPECT_EQ(changed(), want);
+    const uint16_t h = mix(16);
+    const Case cases[] = {
+        {"one point, plain", [] { draw_line(10, 10, 10, 10, INK); }, {{{10, 10}, INK}}},
+        {"one point, smoothed", [] { draw_smooth_line(10, 10, 10, 10, INK); }, {{{10, 10}, INK}}},
+        {"Bresenham, shallow", [] { draw_line(0, 0, 5, 2, INK); },
+         {{{0, 0}, INK}, {{1, 0}, INK}, {{2, 1}, INK}, {{3, 1}, INK}, {{4, 2}, INK}, {{5, 2}, INK}}},
+        {"Bresenham, steep and leftwards, blended", [] { draw_line_blend(0, 5, 2, 0, INK, 16); },
+         {{{2, 0}, h}, {{2, 1}, h}, {{1, 2}, h}, {{1, 3}, h}, {{0, 4}, h}, {{0, 5}, h}}},
+        {"smoothed horizontal: full strength, no pairs", [] { draw_smooth_line(5, 10, 9, 10, INK); },
+         {{{5, 10}, INK}, {{6, 10}, INK}, {{7, 10}, INK}, {{8, 10}, INK}, {{9, 10}, INK}}},
+        {"smoothed diagonal", [] { draw_smooth_line(10, 20, 8, 22, INK); },
+         {{{10, 20}, INK}, {{9, 21}, INK}, {{8, 22}, INK}}},
+        // Step 65536 / 4 = 16384: the accumulator's top five bits read 8, 16, 24.
+        {"smoothed steep", [] { draw_smooth_line(1, 4, 0, 0, INK); },
+         {{{0, 0}, INK}, {{0, 1}, mix(24)}, {{1, 1}, mix(9)}, {{0, 2}, mix(16)}, {{1, 2}, mix(17)},
+          {{0, 3}, mix(8)}, {{1, 3}, mix(25)}, {{1, 4}, INK}}},
+        {"smoothed shallow", [] { draw_smooth_line(0, 0, 4, 1, INK); },
+         {{{0, 0}, INK}, {{1, 0}, mix(24)}, {{1, 1}, mix(9)}, {{2, 0}, mix(16)}, {{2, 1}, mix(17)},
+          {{3, 0}, mix(8)}, {{3, 1}, mix(25)}, {{4, 1}, INK}}},
+        // Step 39321: the accumulator wraps on rows 2 and 4, where x moves left.
+        {"smoothed steep leftwards", [] { draw_smooth_line(20, 0, 17, 5, INK); },
+         {{{20, 0}, INK}, {{20, 1}, mix(13)}, {{19, 1}, mix(20)}, {{19, 2}, mix(26)}, {{18, 2}, mix(7)},
+          {{19, 3}, mix(7)}, {{18, 3}, mix(26)}, {{18, 4}, mix(20)}, {{17, 4}, mix(13)}, {{17, 5}, INK}}},
+        // Opacity 16: the ends blend by 16 and a pair weight k by (16 k) >> 5.
+        {"smoothed steep, blended", [] { draw_smooth_line_blend(0, 0, 1, 4, INK, 16); },
+         {{{0, 0}, h}, {{0, 1}, mix(12)}, {{1, 1}, mix(4)}, {{0, 2}, mix(8)}, {{1, 2}, mix(8)},
+          {{0, 3}, mix(4)}, {{1, 3}, mix(12)}, {{1, 4}, h}}},
+    };
+    for (const Case& c : cases) {
+        clear_screen();
+        c.draw();
+        EXPECT_EQ(changed(), c.want) << c.what;
+    }
 }
 
-TEST_F(Lines, ShallowAndLeftwardSmoothLines)
-{
-    draw_smooth_line(0, 0, 4, 1, INK);
-    EXPECT_EQ(changed(), (Pixels{
-                             {{0, 0}, INK},
-                             {{1, 0}, mix(24)}, {{1, 1}, mix(9)},
-                             {{2, 0}, mix(16)}, {{2, 1}, mix(17)},
-                             {{3, 0}, mix(8)}, {{3, 1}, mix(25)},
-                             {{4, 1}, INK},
-                         }));
-    // 3 across, 5 down, leftwards: step 39321; the accumulator wraps on the
-    // second and fourth rows, where x moves one left.
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    draw_smooth_line(20, 0, 17, 5, INK);
-    EXPECT_EQ(changed(), (Pixels{
-                             {{20, 0}, INK},
-                             {{20, 1}, mix(13)}, {{19, 1}, mix(20)},
-                             {{19, 2}, mix(26)}, {{18, 2}, mix(7)},
-                             {{19, 3}, mix(7)}, {{18, 3}, mix(26)},
-                             {{18, 4}, mix(20)}, {{17, 4}, mix(13)},
-                             {{17, 5}, INK},
-                         }));
-}
-
-// With opacity e the full-strength ends blend by e and a pair weight k by (k e) >> 5.
-TEST_F(Lines, SmoothBlendScalesEveryWeight)
-{
-    draw_smooth_line_blend(0, 0, 1, 4, INK, 16);
-    EXPECT_EQ(changed(), (Pixels{
-                             {{0, 0}, mix(16)},
-                             {{0, 1}, mix(12)}, {{1, 1}, mix(4)},
-                             {{0, 2}, mix(8)}, {{1, 2}, mix(8)},
-                             {{0, 3}, mix(4)}, {{1, 3}, mix(12)},
-                             {{1, 4}, mix(16)},
-                         }));
-}
-
-// ---- drawing lists --------------------------------------------------------
-
-TEST_F(Lines, ListDrawUsesTheNodeAndSlotOpacity)
+// e = node opacity x slot opacity >> 5 picks the blended drawers; e = 0, other
+// kinds and other slots draw nothing.
+TEST_F(Lines, ListDrawScalesByNodeAndSlotOpacity)
 {
     shape_list_open(LIST);
-    ShapeNode* node = shape_add_line(LIST, 3, 7, 6, 7, INK, 16);
+    ShapeNode* node = shape_add_line(LIST, 3, 7, 5, 7, INK, 16);
+    const Pixels half = {{{3, 7}, mix(16)}, {{4, 7}, mix(16)}, {{5, 7}, mix(16)}};
     shape_list_draw(LIST);
-    EXPECT_EQ(changed(), (Pixels{{{3, 7}, mix(16)}, {{4, 7}, mix(16)}, {{5, 7}, mix(16)}, {{6, 7}, mix(16)}}));
-
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
+    EXPECT_EQ(changed(), half);
+    clear_screen();
     smooth_lines = 0;
     shape_list_draw(LIST);
-    EXPECT_EQ(changed(), (Pixels{{{3, 7}, mix(16)}, {{4, 7}, mix(16)}, {{5, 7}, mix(16)}, {{6, 7}, mix(16)}}));
+    EXPECT_EQ(changed(), half);
 
-    // Node 32 in a slot at 8: e = 8.
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
+    clear_screen();
     shape_line_set(node, 3, 7, 3, 8, INK, 32);
     surface_slots[LIST].opacity = 8;
     shape_list_draw(LIST);
     EXPECT_EQ(changed(), (Pixels{{{3, 7}, mix(8)}, {{3, 8}, mix(8)}}));
 
-    // e = 0 and unknown kinds draw nothing.
-    std::fill(back_buffer, back_buffer + BACK_BUFFER_PIXELS, BG);
-    shape_line_set(node, 3, 7, 3, 8, INK, 3);
+    clear_screen();
+    shape_line_set(node, 3, 7, 3, 8, INK, 3);   // e = 24 >> 5 = 0
     shape_list_draw(LIST);
     surface_slots[LIST].opacity = 32;
     shape_line_set(node, 3, 7, 3, 8, INK, 32);
@@ -335,21 +254,14 @@ TEST_F(Lines, ListDrawUsesTheNodeAndSlotOpacity)
     shape_list_draw(LIST);
     shape_node_append(LIST);   // never set: opacity 0
     shape_list_draw(LIST);
-    EXPECT_TRUE(changed().empty());
-}
-
-TEST_F(Lines, HookLeavesOtherSlotsAlone)
-{
-    shape_list_open(LIST);
-    shape_add_line(LIST, 0, 0, 50, 50, INK, 32);
     shape_list_draw(3);
     shape_list_draw(200);
     EXPECT_TRUE(changed().empty());
 }
 
-// A frame: opaque background slot on layer 15, the list on layer 10, one
-// line at full strength and one at half, smoothed. The first is given bottom
-// end first, so it is walked leftwards from (104, 199).
+// A frame: opaque background slot on layer 15, the list on layer 10. The
+// first line is given bottom end first, so it is walked leftwards from (104,
+// 199); the second is drawn at half strength.
 TEST_F(Lines, ComposedFrameShowsTheListOverTheBackground)
 {
     sprite_table_clear();
@@ -364,11 +276,9 @@ TEST_F(Lines, ComposedFrameShowsTheListOverTheBackground)
     slot_free(15);
 
     EXPECT_EQ(changed(), (Pixels{
-                             {{104, 199}, INK},
-                             {{103, 199}, mix(24)}, {{103, 200}, mix(9)},
+                             {{104, 199}, INK}, {{103, 199}, mix(24)}, {{103, 200}, mix(9)},
                              {{102, 199}, mix(16)}, {{102, 200}, mix(17)},
-                             {{101, 199}, mix(8)}, {{101, 200}, mix(25)},
-                             {{100, 200}, INK},
+                             {{101, 199}, mix(8)}, {{101, 200}, mix(25)}, {{100, 200}, INK},
                              {{50, 60}, mix(16)}, {{50, 61}, mix(16)}, {{50, 62}, mix(16)},
                          }));
 }

@@ -73,8 +73,10 @@ static void png_quiet_error(png_structp png, png_const_charp)
 
 static void png_quiet_warning(png_structp, png_const_charp) {}
 
-// Reads the result globals on success only, so a failed call leaves the
-// previous picture's values in place.
+// Writes the result globals on success only, so a failed call leaves the
+// previous picture's values in place. Corrupt data, a picture wider than the
+// row buffer or taller than png_height can say, and interlaced files all end
+// at the one jump point.
 uint16_t* png_decode_rgb565(uint16_t* dest, const uint8_t* data, int32_t limit)
 {
     if (!data || limit < PNG_SIGNATURE_BYTES || png_sig_cmp(data, 0, PNG_SIGNATURE_BYTES) != 0)

@@ -16,6 +16,7 @@ extern BitmapFont* font_table[FONT_COUNT];
 // 1 when font n's second plane holds alpha, 0 when it holds masks.
 extern uint8_t font_has_alpha[FONT_COUNT];
 
-// Decodes the PNG glyph sheet (size bytes, 32 cells a row) into font_table[font].
-// Returns the font, or null when the sheet does not decode.
+// Decodes the PNG glyph sheet (size bytes, 32 cells a row) into font_table[font],
+// replacing (and releasing) a font built there before. Returns the font, or
+// null with the table unchanged when the sheet does not decode or font >= 16.
 BitmapFont* build_font(uint8_t font, const uint8_t* data, int32_t size);

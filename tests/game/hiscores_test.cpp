@@ -37,18 +37,6 @@ protected:
     }
 };
 
-TEST_F(HiscoresTest, ListEndsAtTheFirstLevelWithoutATime)
-{
-    EXPECT_EQ(best_times_count(), 0);
-    profile.best_times[0] = 42;
-    profile.best_times[1] = 75;
-    profile.best_times[3] = 10;
-    EXPECT_EQ(best_times_count(), 2);
-    for (int i = 0; i < BEST_TIME_LEVELS; ++i)
-        profile.best_times[i] = 1;
-    EXPECT_EQ(best_times_count(), BEST_TIME_LEVELS);
-}
-
 TEST_F(HiscoresTest, RowsShowTheLevelAndTheTimeAsMinutesAndSeconds)
 {
     const struct {

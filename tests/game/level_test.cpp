@@ -247,22 +247,3 @@ TEST_F(LevelEndTest, SolvingClearsTheSavedMarkExceptInTimeAttack)
     EXPECT_EQ(file_bytes("ZembrolShape0.lvl")[1], 1);
     EXPECT_EQ(file_bytes("ZembrolShape0.lvl").size(), bytes.size());
 }
-
-TEST_F(LevelEndTest, SuddenDeathAndLostLevelsBookNothing)
-{
-    game_mode = MODE_SUDDEN_DEATH;
-    score = 0;
-    time_bank = 5000;
-    soft_timers[LEVEL_CLOCK] = 0;
-    GameDriver driver([](GameDriver&) {});
-    ASSERT_TRUE(driver.run_with([] { level_end(1, 0, 1); }));
-    game_mode = MODE_CLASSIC;
-    ASSERT_TRUE(driver.run_with([] { level_end(2, 0, -1); }));
-    const Profile disk = profile_file_read();
-    for (int k = 0; k < LEVELS_OPEN_COUNT; ++k) {
-        EXPECT_EQ(profile.levels_open[k], 0u);
-        EXPECT_EQ(disk.levels_open[k], 0u);
-    }
-    EXPECT_EQ(profile.best_times[0], 0);
-    EXPECT_EQ(profile.best_times[1], 0);
-}

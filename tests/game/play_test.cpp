@@ -144,18 +144,6 @@ TEST_F(GameWorldTest, DragCacheHoldsTheStillGlowsButNotTheMovingGroup)
     }
 }
 
-TEST_F(GameWorldTest, PuzzleOpacityReachesCreaturesGlowsAndLines)
-{
-    puzzle_make({{60, 100}, {180, 100}, {120, 220}}, {{0, 1}, {1, 2}});
-    set_puzzle_opacity(12);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(sprite_get(i)->opacity, 12);
-        EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->opacity, 12);
-        for (int k = 0; k < vertices[i].degree; ++k)
-            EXPECT_EQ(vertices[i].edge_lines[k]->opacity, 12);
-    }
-}
-
 class ClockTest : public GameWorldTest {
 protected:
     void SetUp() override
@@ -258,16 +246,6 @@ TEST_F(GameWorldTest, CaptionStaysUntilTheFirstTouchThenFadesAndStaysGone)
         caption_fade_step(12);
     EXPECT_EQ(caption_fade, -1);
     EXPECT_FALSE(sprite_get(SPRITE_LEVEL_CAPTION)->active);
-}
-
-TEST_F(GameWorldTest, CaptionOfASingleDigitLevelLeavesTheThirdSpriteAlone)
-{
-    for (int k = 0; k < 3; ++k)
-        sprite_create(SPRITE_LEVEL_CAPTION + k, digits_large_image, 25, 30, 100, 300);
-    caption_fade = 20;
-    caption_fade_step(5);
-    EXPECT_EQ(sprite_get(SPRITE_LEVEL_CAPTION + 1)->opacity, 19);
-    EXPECT_EQ(sprite_get(SPRITE_LEVEL_CAPTION + 2)->opacity, 32);
 }
 
 TEST_F(GameWorldTest, TimeRunsOutOnlyInTheTimedModes)

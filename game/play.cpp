@@ -294,7 +294,7 @@ static bool mode_saves_games()
     return game_mode != MODE_TIME_ATTACK && game_mode != MODE_SUDDEN_DEATH;
 }
 
-int8_t play_level(uint8_t level, int8_t shape)
+int8_t play_level(uint8_t level, int8_t /*shape: the level file goes by level_file_index*/)
 {
     caption_fade = game_mode == MODE_SUDDEN_DEATH ? 0 : OPACITY_FULL;
     pulse_counter = PULSE_FIRST;
@@ -357,6 +357,5 @@ int8_t play_level(uint8_t level, int8_t shape)
         soft_timers[LEVEL_CLOCK] = 0;
     }
     release_reset();
-    (void)shape;
     return result;
 }

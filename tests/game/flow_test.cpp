@@ -31,8 +31,9 @@ TEST(LevelSizes, NeverShrinkAndNeverPassTheTable)
             const int n = level_vertices_capped(mode, t);
             ASSERT_LE(n, MAX_VERTICES) << int(mode) << " level " << t;
             ASSERT_GE(n, previous) << int(mode) << " level " << t;
-            if (level_vertex_count(mode, t) <= MAX_VERTICES)
+            if (level_vertex_count(mode, t) <= MAX_VERTICES) {
                 ASSERT_EQ(n, level_vertex_count(mode, t)) << int(mode) << " level " << t;
+            }
             previous = n;
         }
     }

@@ -31,6 +31,7 @@ constexpr int16_t CLOCK_X0 = 146, CLOCK_PITCH = 13, CLOCK_Y = 14;
 constexpr int16_t CAPTION_BOTTOM_GAP = 16;
 constexpr int16_t WALK_LEFT_END = -9, WALK_RIGHT_END = 249;
 constexpr int16_t SCREEN_MIDDLE_X = 120;
+constexpr uint32_t MIN_BOOKED_MS = 1000;   // the shortest time a solved level books
 
 // Caption and digit x positions by the number of digits; each extra digit moves
 // the whole caption 12 pixels left, so three digits still end inside the screen.
@@ -122,9 +123,13 @@ void level_end(uint8_t level, uint8_t file, int8_t result)
         uint32_t& clock = soft_timers[LEVEL_CLOCK];
         if (clock > CLOCK_CAP_MS)
             clock = CLOCK_CAP_MS;
+        // Best times are whole seconds and 0 means "no time yet": a level solved
+        // within its first second books 1 s, or it would be no record at all
+        // (NEW RECORD every time, never listed, no HISCORES row for level 1).
+        const uint32_t booked = clock < MIN_BOOKED_MS ? MIN_BOOKED_MS : clock;
         // Booked and written before the pop-up, so that quitting on it loses nothing.
         uint8_t new_record = 0;
-        profile_level_solved(level, progress_slot, time_attack ? 1 : 0, clock, &new_record);
+        profile_level_solved(level, progress_slot, time_attack ? 1 : 0, booked, &new_record);
         if (new_record)
             new_record_popup();
     }

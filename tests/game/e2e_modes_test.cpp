@@ -83,7 +83,7 @@ TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
     EXPECT_EQ(profile.levels_open[0], 0u);
     // One table of best times serves every track.
     EXPECT_GT(last_clock, 0u);
-    EXPECT_EQ(profile.best_times[0], last_clock / 1000);
+    EXPECT_EQ(profile.best_times[0], last_clock < 1000 ? 1 : last_clock / 1000);
     // Baby brains saves into level file 6; level 2 was left after a pick.
     const std::vector<uint8_t> bytes = file_bytes("ZembrolShape6.lvl");
     ASSERT_GE(bytes.size(), 200u);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "game/hiscores.h"
 #include "game/level.h"
 #include "storage/level_file.h"
 
@@ -200,6 +201,18 @@ TEST_F(LevelEndTest, RecordIsWholeSecondsAndAnEqualTimeIsNoRecord)
     EXPECT_EQ(profile.best_times[2], 42);
     EXPECT_EQ(solve(MODE_CLASSIC, 3, 41999, 0), 1);
     EXPECT_EQ(profile.best_times[2], 41);
+}
+
+TEST_F(LevelEndTest, LevelSolvedWithinItsFirstSecondBooksOneSecond)
+{
+    // 0 would read as "no time yet": shown as a record on every solve and never listed.
+    EXPECT_EQ(solve(MODE_CLASSIC, 1, 600, 0), 1);
+    EXPECT_EQ(profile.best_times[0], 1);
+    EXPECT_EQ(profile_file_read().best_times[0], 1);
+    EXPECT_EQ(best_times_count(), 1);
+    EXPECT_EQ(solve(MODE_CLASSIC, 1, 0, 0), 0);
+    EXPECT_EQ(solve(MODE_CLASSIC, 1, 1999, 0), 0);
+    EXPECT_EQ(profile.best_times[0], 1);
 }
 
 TEST_F(LevelEndTest, TimeAttackOpensClassicPlayToo)

@@ -63,9 +63,12 @@ class Caption:
         # Per pixel of the big mask: where the fill gradient of its line starts and ends.
         self.bands = []
 
-    def line(self, text, box, path=BOLD, size=None, align="centre", colours=None, drips=None):
+    def line(self, text, box, path=BOLD, size=None, align="centre", colours=None, drips=None, measure=None):
         """Draws one line of text centred (or left-aligned) in box = (x0, y0, x1, y1),
-        exclusive right and bottom, in final pixels. Returns the size used."""
+        exclusive right and bottom, in final pixels. Returns the size used.
+        measure, when given, is the text whose height places the line
+        vertically: glyphs drawn one to a cell then share one baseline instead
+        of each being centred on its own ink (a '1' is shorter than a '3')."""
         S = self.scale
         x0, y0, x1, y1 = box
         room_w = x1 - x0 - 2 * self.outline - 1
@@ -75,6 +78,8 @@ class Caption:
             size = fit_size(path, [text], room_w, room_h)
         f = ImageFont.truetype(path, size * S)
         bx0, by0, bx1, by1 = f.getbbox(text)
+        if measure is not None:
+            _, by0, _, by1 = f.getbbox(measure)
         tw, th = bx1 - bx0, by1 - by0
         if align == "centre":
             left = x0 * S + ((x1 - x0) * S - tw) // 2

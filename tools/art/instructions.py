@@ -43,7 +43,8 @@ def page(seed):
             body.line(text, (32, y + 20 + 14 * k, W - 10, y + 34 + 14 * k), path=caption.CONDENSED,
                       size=12, align="left")
         _creature(img, coat, facing, 15, y + 3)
-        y += 65
+        # The same gap after every section, however many lines it has.
+        y += 20 + 14 * len(lines) + 16
     img.alpha_composite(headings.render())
     img.alpha_composite(body.render())
     return img

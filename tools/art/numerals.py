@@ -16,7 +16,8 @@ DIGITS = "0123456789"
 
 def digit_strip(width, pitch, seed, colour_sets, extra="", scale=caption.SUPER, drips=0.5, path=caption.BOLD):
     """One glyph per cell of width x pitch: the digits once for each colour set,
-    then the extra characters in the first set's colours."""
+    all on one baseline, then the extra characters (centred) in the first
+    set's colours."""
     glyphs = [(ch, colours) for colours in colour_sets for ch in DIGITS]
     glyphs += [(ch, colour_sets[0]) for ch in extra]
     cap = caption.Caption(width, pitch * len(glyphs), seed, drips=drips, scale=scale,
@@ -24,7 +25,7 @@ def digit_strip(width, pitch, seed, colour_sets, extra="", scale=caption.SUPER, 
     size = caption.fit_size(path, DIGITS, width - 3, pitch - 3 - (2 if drips > 0 and scale > 1 else 0))
     for i, (ch, colours) in enumerate(glyphs):
         cap.line(ch, (0, i * pitch, width, (i + 1) * pitch), path=path, size=size, colours=colours,
-                 drips=drips if ch in DIGITS else 0)
+                 drips=drips if ch in DIGITS else 0, measure=DIGITS if ch in DIGITS else None)
     return cap.render()
 
 
@@ -40,7 +41,7 @@ def font_sheet(seed):
     cells = []
     for ch in DIGITS:
         cap = caption.Caption(16, 16, seed + ord(ch), drips=0, scale=1)
-        cap.line(ch, (0, 0, 16, 16), path=caption.CONDENSED, size=13)
+        cap.line(ch, (0, 0, 16, 16), path=caption.CONDENSED, size=13, measure=DIGITS)
         cells.append(cap.render())
     top = min(_bbox(c)[1] for c in cells)
     for i, cell in enumerate(cells):

@@ -1,0 +1,394 @@
+// Scripts a player through the real game: a fake clock so that frames cost no
+// real time, synthetic SDL events pushed from frame_hook, and probes that tell
+// which screen is up. Header only and free of any test framework, so that the
+// game's tests and the developer tools that play the game share one driver.
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+#include <unistd.h>
+
+#include "game/flow.h"
+#include "game/graph.h"
+#include "game/layout.h"
+#include "game/mode.h"
+#include "game/play.h"
+#include "game/ui.h"
+#include "geometry/random.h"
+#include "geometry/trig.h"
+#include "gfx/slot.h"
+#include "scene/shape.h"
+#include "scene/sprite.h"
+#include "scene/text.h"
+#include "shell/engine.h"
+#include "shell/frame.h"
+#include "shell/input.h"
+#include "shell/platform.h"
+#include "storage/profile.h"
+
+// Thrown from the frame hook to end game_main from inside a script.
+struct GameStop {
+    std::string why;
+};
+
+// A clock that only moves when the pump reads it (one microsecond a read) or
+// sleeps (exactly as long as asked), so thousands of frames run in an instant.
+struct DriverClock {
+    static inline uint64_t now_us = 0;
+    static uint64_t ticks() { return now_us++ / 1000; }
+    static void delay(uint32_t ms) { now_us += uint64_t(ms) * 1000; }
+    static void install()
+    {
+        now_us = 1000 * 1000;
+        platform_ticks = ticks;
+        platform_delay = delay;
+    }
+};
+
+// Scripted input, one batch of events per frame at most. The script is
+// called once a frame while nothing is queued or settling; it looks at the game
+// and queues what the player does next.
+class GameDriver {
+public:
+    using Script = std::function<void(GameDriver&)>;
+
+    explicit GameDriver(Script s, uint32_t seed_value = 12345, int limit = 20000)
+        : script(std::move(s)), seed(seed_value), frame_limit(limit)
+    {
+    }
+
+    // Frames run so far (the hook's calls).
+    int frame = 0;
+
+    bool busy() const { return settle > 0 || !pending.empty(); }
+
+    // A click: press and release in one frame's events (the pump shows it as
+    // down for one frame, released on the next).
+    void tap(int x, int y)
+    {
+        Batch b;
+        b.events.push_back(motion_event(x, y));
+        b.events.push_back(button_event(true));
+        b.events.push_back(button_event(false));
+        b.wait = 2;
+        pending.push_back(b);
+    }
+    void press(int x, int y, int wait = 0)
+    {
+        Batch b;
+        b.events.push_back(motion_event(x, y));
+        b.events.push_back(button_event(true));
+        b.wait = wait;
+        pending.push_back(b);
+    }
+    void move(int x, int y, int wait = 0)
+    {
+        Batch b;
+        b.events.push_back(motion_event(x, y));
+        b.wait = wait;
+        pending.push_back(b);
+    }
+    void release(int wait = 2)
+    {
+        Batch b;
+        b.events.push_back(button_event(false));
+        b.wait = wait;
+        pending.push_back(b);
+    }
+    // Grab at (x0, y0), move to (x1, y1) in one frame, let go.
+    void drag(int x0, int y0, int x1, int y1)
+    {
+        press(x0, y0);
+        move(x1, y1);
+        release();
+    }
+    void key(SDL_Keycode sym, bool down, int wait = 1)
+    {
+        Batch b;
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = sym;
+        b.events.push_back(e);
+        b.wait = wait;
+        pending.push_back(b);
+    }
+    // Waits this many frames before the script runs again.
+    void idle(int frames) { settle += frames; }
+
+    // Runs game_main under this driver. Returns its status, or -100 when the
+    // script (or the frame limit) stopped it; `stop_reason` then says why.
+    int run()
+    {
+        current = this;
+        frame_hook = hook;
+        int status = -100;
+        try {
+            status = game_main();
+        } catch (const GameStop& stop) {
+            stop_reason = stop.why;
+        }
+        frame_hook = nullptr;
+        current = nullptr;
+        return status;
+    }
+
+    // Runs any piece of the game (a screen, a loop) under this driver, as run()
+    // does game_main. Returns false when the script stopped it.
+    template <class F>
+    bool run_with(F piece)
+    {
+        current = this;
+        frame_hook = hook;
+        bool finished = true;
+        try {
+            piece();
+        } catch (const GameStop& stop) {
+            stop_reason = stop.why;
+            finished = false;
+        }
+        frame_hook = nullptr;
+        current = nullptr;
+        return finished;
+    }
+
+    std::string stop_reason;
+    // Called on every frame, busy or not, before the script: for tests that
+    // must see each frame's state.
+    std::function<void()> watch;
+
+    static void hook()
+    {
+        GameDriver& d = *current;
+        ++d.frame;
+        // Seeded after start-up, so the levels are the same on every run.
+        if (d.frame == 1)
+            random_seed(d.seed);
+        if (d.frame > d.frame_limit)
+            throw GameStop{"frame limit"};
+        if (d.watch)
+            d.watch();
+        if (d.settle > 0) {
+            --d.settle;
+            return;
+        }
+        if (d.pending.empty())
+            d.script(d);
+        if (!d.pending.empty()) {
+            Batch b = d.pending.front();
+            d.pending.pop_front();
+            for (SDL_Event& e : b.events)
+                SDL_PushEvent(&e);
+            d.settle = b.wait;
+        }
+    }
+
+private:
+    struct Batch {
+        std::vector<SDL_Event> events;
+        int wait = 0;
+    };
+
+    static SDL_Event motion_event(int x, int y)
+    {
+        // The pump halves window coordinates while the view is doubled.
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.x = x << view_doubled;
+        e.motion.y = y << view_doubled;
+        return e;
+    }
+    static SDL_Event button_event(bool down)
+    {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        return e;
+    }
+
+    static inline GameDriver* current = nullptr;
+    Script script;
+    uint32_t seed;
+    int frame_limit;
+    int settle = 0;
+    std::deque<Batch> pending;
+};
+
+// A puzzle of the given vertices and edges, coloured, as a level would start.
+inline void puzzle_make(const std::vector<std::pair<int16_t, int16_t>>& points,
+                        const std::vector<std::pair<int, int>>& edges)
+{
+    shape_list_clear(EDGE_SLOT);
+    vertex_count = uint16_t(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        vertex_create(int(i), points[i].first, points[i].second);
+    for (const auto& [a, b] : edges)
+        add_edge(uint16_t(a), uint16_t(b));
+    colour_edges();
+}
+
+// ---- Files --------------------------------------------------------------
+
+inline std::vector<uint8_t> file_bytes(const char* name)
+{
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(name, "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            bytes.push_back(uint8_t(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+inline bool file_exists(const char* name)
+{
+    return std::filesystem::exists(name);
+}
+
+inline Profile profile_file_read()
+{
+    std::vector<uint8_t> bytes = file_bytes("Zembrolfink.sav");
+    Profile record{};
+    profile_decode(bytes.data(), int32_t(bytes.size()), &record);
+    return record;
+}
+
+// ---- What is on screen ----------------------------------------------------
+
+inline const Sprite* sprite_get(int id)
+{
+    return sprite_table[id];
+}
+inline bool sprite_on(int id)
+{
+    const Sprite* s = sprite_table[id];
+    return s && s->active && s->opacity > 0;
+}
+inline bool sprite_is(int id, int16_t w, int16_t h)
+{
+    const Sprite* s = sprite_table[id];
+    return s && s->active && s->w == w && s->h == h;
+}
+
+inline bool title_waiting()
+{
+    return sprite_is(SPRITE_TITLE, 240, 125) && sprite_table[SPRITE_TITLE]->opacity == 32 && !compose_enabled;
+}
+inline bool menu_waiting()
+{
+    return sprite_is(SPRITE_MENU_BASE, 217, 22) && sprite_table[SPRITE_MENU_BASE]->opacity == 32;
+}
+inline void menu_row_tap(GameDriver& d, int row)
+{
+    const Sprite* s = sprite_table[SPRITE_MENU_BASE + row];
+    d.tap(s->x, s->y);
+}
+// The play loop is running and not paused.
+inline bool in_play()
+{
+    return soft_timer_modes[LEVEL_CLOCK] != TIMER_STOPPED &&
+           (!sprite_table[SPRITE_PAUSE_CAPTION] || sprite_table[SPRITE_PAUSE_CAPTION]->opacity == 0);
+}
+inline bool paused()
+{
+    return soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && sprite_is(SPRITE_PAUSE_CAPTION, 174, 43) &&
+           sprite_table[SPRITE_PAUSE_CAPTION]->opacity == 32;
+}
+inline bool new_record_waiting()
+{
+    return sprite_is(SPRITE_POPUP, 224, 76) && sprite_table[SPRITE_POPUP]->opacity == 32;
+}
+inline bool times_up_waiting()
+{
+    return sprite_is(SPRITE_POPUP, 209, 26) && sprite_is(SPRITE_POPUP_LOWER, 155, 91) &&
+           sprite_table[SPRITE_POPUP_LOWER]->opacity == 32;
+}
+inline bool top_scores_waiting()
+{
+    return sprite_is(SPRITE_SCORES_CAPTION, 181, 23) && sprite_table[SPRITE_SCORES_CAPTION]->opacity == 28 &&
+           !compose_enabled;
+}
+inline bool chooser_waiting()
+{
+    return sprite_is(SPRITE_CHOOSER_CAPTION, 119, 28) && sprite_table[SPRITE_CHOOSER_CAPTION]->y == 24 &&
+           sprite_table[SPRITE_CHOOSER_CAPTION]->opacity == 32;
+}
+inline bool question_waiting()
+{
+    return sprite_is(SPRITE_ANSWER_YES, 54, 22) && sprite_is(SPRITE_QUESTION, 238, 20);
+}
+inline bool shapes_waiting()
+{
+    return sprite_is(SPRITE_SELECT_CAPTION, 207, 23) && sprite_table[SPRITE_SELECT_CAPTION]->opacity == 32 &&
+           !compose_enabled;
+}
+
+// The text of a text row of the game's text slot.
+inline std::string text_row_text(int entry)
+{
+    std::string s;
+    const TextRow& row = text_row_tables[TEXT_SLOT][entry];
+    for (int i = 0; i < row.glyph_count; ++i)
+        s += char(row.glyphs[i].code);
+    return s;
+}
+
+// The clock as it reads on screen, "MM:SS".
+inline std::string clock_text()
+{
+    std::string s;
+    for (int i = CLOCK_SPRITES - 1; i >= 0; --i) {
+        const int16_t f = sprite_table[SPRITE_CLOCK_BASE + i]->frame;
+        s += f == SMALL_COLON_FRAME ? ':' : char('0' + f);
+    }
+    return s;
+}
+
+// ---- Solving --------------------------------------------------------------
+
+// Where vertex i of n stood when the graph was built: on this circle the
+// drawing has no crossing.
+inline std::pair<int16_t, int16_t> circle_home(int i, int n)
+{
+    const int32_t a = (512 * i) / n;
+    return {int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8))};
+}
+
+// Queues one drag that brings a vertex home; false when all are home. Highest
+// index first: a vertex standing on a home already taken is still picked,
+// since of two at one spot the lower index wins.
+inline bool solve_step(GameDriver& d)
+{
+    for (int i = vertex_count - 1; i >= 0; --i) {
+        const auto [hx, hy] = circle_home(i, vertex_count);
+        if (vertices[i].x != hx || vertices[i].y != hy) {
+            d.drag(vertices[i].x, vertices[i].y, hx, hy);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The edges of the puzzle as index pairs, smaller index first.
+inline std::set<std::pair<int, int>> edge_set()
+{
+    std::set<std::pair<int, int>> edges;
+    for (int i = 0; i < vertex_count; ++i) {
+        for (int k = 0; k < vertices[i].degree; ++k) {
+            const int j = vertices[i].neighbours[k];
+            edges.insert({i < j ? i : j, i < j ? j : i});
+        }
+    }
+    return edges;
+}

@@ -30,6 +30,9 @@ void (*frame_hook)() = nullptr;
 
 // A window at least this wide (as the user asked for it) shows the doubled view.
 constexpr int32_t SNAP_WIDTH = 360;
+// Our own snap is answered by the window system within a few frames; a repeat
+// of the last request this soon after it is that answer.
+constexpr uint32_t SNAP_ANSWER_FRAMES = 8;
 // The first frame waits a little longer, so the shrunken window can settle.
 constexpr uint32_t FIRST_FRAME_DELAY_MS = 32;
 // Timers take at most this much time from one frame. A frame held up for more
@@ -47,6 +50,8 @@ static uint32_t last_frame_tick = 0;       // when the previous frame was releas
 // The client size of the last resize request; the window was created at the doubled size.
 static int32_t requested_width = VIDEO_WIDTH;
 static int32_t requested_height = VIDEO_HEIGHT;
+static uint32_t frames_run = 0;            // frame_step calls so far (wraps harmlessly)
+static uint32_t last_snap_frame = 0;       // the frame in which the pump last resized the window
 
 // The clock as the pump counts it: milliseconds that wrap around at 32 bits.
 static uint32_t now_ms()
@@ -112,15 +117,20 @@ static EventOutcome events_drain()
         case EVENT_QUIT:
         case EVENT_WINDOW_CLOSE:
             std::exit(0);
-        case EVENT_WINDOW_RESIZED:
+        case EVENT_WINDOW_RESIZED: {
             // A window manager that will not give the exact size answers our
-            // snap with the same size again; only a new request is acted on,
-            // so the two cannot chase each other for ever.
-            if (event.x != requested_width || event.y != requested_height)
+            // snap at once with the size it insists on, the one it reported
+            // before; acting on that answer would chase it for ever, so it is
+            // left to stand. The same size reported again later is the user
+            // asking once more (maximising the window a second time) and is
+            // snapped like any other request.
+            const bool repeat = event.x == requested_width && event.y == requested_height;
+            if (!repeat || frames_run - last_snap_frame > SNAP_ANSWER_FRAMES)
                 outcome.resized = true;
             requested_width = event.x;
             requested_height = event.y;
             break;
+        }
         case EVENT_WINDOW_EXPOSED:
             outcome.exposed = true;
             break;
@@ -161,12 +171,14 @@ static void timers_advance(uint32_t frame_time)
 
 void frame_step()
 {
+    ++frames_run;
     if (!first_frame_done) {
         first_frame_done = true;
         compose_enabled = 1;
         next_tick = now_ms() + FIRST_FRAME_DELAY_MS;
         platform_window_resize(SCREEN_WIDTH, BACK_BUFFER_HEIGHT);
         view_doubled = 0;
+        last_snap_frame = frames_run;
     }
 
     if (compose_enabled)
@@ -179,6 +191,7 @@ void frame_step()
     EventOutcome outcome = events_drain();
 
     if (outcome.resized) {
+        last_snap_frame = frames_run;
         if (requested_width >= SNAP_WIDTH) {
             platform_window_resize(VIDEO_WIDTH, VIDEO_HEIGHT);
             view_doubled = 1;

@@ -48,6 +48,13 @@ void platform_quit()
 
 bool platform_window_open(int32_t width, int32_t height)
 {
+    // The game has one window. Started again in the same process (as the
+    // game's tests do), the old one goes first, with its picture: it would
+    // otherwise stay open, unseen, until the process ends.
+    if (window) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
     window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                               SDL_WINDOW_RESIZABLE);
     return window != nullptr;

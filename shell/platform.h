@@ -45,7 +45,8 @@ const char* platform_error();
 // Shuts the window system down; registered with atexit by platform_open.
 void platform_quit();
 
-// Opens the one resizable window with the given client size; false on failure.
+// Opens the one resizable window with the given client size, closing the one
+// an earlier call opened; false on failure.
 bool platform_window_open(int32_t width, int32_t height);
 void platform_window_caption_set(const char* caption);
 // Sets the client size; the window keeps its top-left corner.

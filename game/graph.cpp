@@ -3,6 +3,7 @@
 // the drawing is solved.
 #include "game/graph.h"
 
+#include "game/edge_grid.h"
 #include "geometry/trig.h"
 #include "scene/shape.h"
 #include "scene/sprite.h"
@@ -69,33 +70,14 @@ void add_edge(uint16_t a, uint16_t b)
     ++vb.degree;
 }
 
-// Intersection parameters in 1024ths, truncated towards zero, so touching ends
-// count and a miss by less than 1/1024 of a segment still counts. Parallel and
-// collinear pairs never cross. The products are taken in 64 bits: positions
-// loaded from a save may lie anywhere in 16 bits, where 32-bit products would
-// overflow; in 64 bits the rule is exact for any coordinates within +-2^24.
-bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
-                    int32_t x3, int32_t y3, int32_t x4, int32_t y4)
-{
-    const int64_t ax = int64_t(x2) - x1, ay = int64_t(y2) - y1;
-    const int64_t bx = int64_t(x4) - x3, by = int64_t(y4) - y3;
-    const int64_t cx = int64_t(x1) - x3, cy = int64_t(y1) - y3;
-    const int64_t d = ax * by - bx * ay;
-    if (d == 0)
-        return false;
-    const int64_t a = bx * cy - by * cx;
-    const int64_t b = ax * cy - ay * cx;
-    const int64_t ua = a * 1024 / d;
-    const int64_t ub = b * 1024 / d;
-    return ua >= 0 && ua <= 1024 && ub >= 0 && ub <= 1024;
-}
-
-// Edges sharing an end with u-v are never tested; every other edge is seen
-// from both of its ends, which costs time but keeps the rule simple.
+// Edges sharing an end with u-v are never tested, by index: two distinct
+// vertices at one position still count as meeting. Every edge is seen from
+// both of its ends; a single question is cheap enough that filing the edges
+// first would not pay.
 bool edge_crosses_any(uint16_t u, uint16_t v)
 {
-    const Vertex& pu = vertices[u];
-    const Vertex& pv = vertices[v];
+    const int32_t ux = vertices[u].x, uy = vertices[u].y;
+    const int32_t vx = vertices[v].x, vy = vertices[v].y;
     for (int i = 0; i < vertex_count; ++i) {
         if (i == u || i == v)
             continue;
@@ -104,34 +86,62 @@ bool edge_crosses_any(uint16_t u, uint16_t v)
             const int d = pi.neighbours[k];
             if (d == u || d == v)
                 continue;
-            if (segments_cross(pi.x, pi.y, vertices[d].x, vertices[d].y, pu.x, pu.y, pv.x, pv.y))
+            if (segments_cross(pi.x, pi.y, vertices[d].x, vertices[d].y, ux, uy, vx, vy))
                 return true;
         }
     }
     return false;
 }
 
+// A thrown level almost always crosses within its first few edges, so those
+// are asked about directly before the grid is built for a full search.
+constexpr int PROBED_EDGES = 4;
+
+// Each edge searches the grid for a crossing; an edge whose search came back
+// empty crosses nothing, so later searches pass it over, and each pair of
+// edges is compared at most once.
 bool is_crossing_free()
 {
-    for (int i = 0; i < vertex_count; ++i) {
-        for (int k = 0; k < vertices[i].degree; ++k) {
+    int probed = 0;
+    for (int i = 0; i < vertex_count && probed < PROBED_EDGES; ++i) {
+        for (int k = 0; k < vertices[i].degree && probed < PROBED_EDGES; ++k, ++probed) {
             if (edge_crosses_any(uint16_t(i), uint16_t(vertices[i].neighbours[k])))
                 return false;
         }
     }
+    edge_grid_fill();
+    for (int e = 0; e < grid_edge_count; ++e) {
+        if (edge_grid_find(grid_edges[e].a, grid_edges[e].b, true) >= 0)
+            return false;
+        grid_edges[e].state = EDGE_FREE;
+    }
     return true;
 }
 
-// Does not stop at the first crossing: every line must show its own state.
+// Every line must show its own state, so nothing stops at the first crossing.
+// A crossing found marks both edges; an edge already marked needs no search of
+// its own, and one whose search came back empty is passed over by the rest.
 bool colour_edges()
 {
+    edge_grid_fill();
     bool free_of_crossings = true;
+    for (int e = 0; e < grid_edge_count; ++e) {
+        GridEdge& edge = grid_edges[e];
+        if (edge.state == EDGE_CROSSING)
+            continue;
+        const int other = edge_grid_find(edge.a, edge.b, true);
+        if (other >= 0) {
+            edge.state = EDGE_CROSSING;
+            grid_edges[other].state = EDGE_CROSSING;
+            free_of_crossings = false;
+        } else {
+            edge.state = EDGE_FREE;
+        }
+    }
     for (int i = 0; i < vertex_count; ++i) {
         Vertex& v = vertices[i];
         for (int k = 0; k < v.degree; ++k) {
-            const bool crossing = edge_crosses_any(uint16_t(i), uint16_t(v.neighbours[k]));
-            if (crossing)
-                free_of_crossings = false;
+            const bool crossing = grid_edges[grid_slot_edges[i][k]].state == EDGE_CROSSING;
             v.edge_lines[k]->colour = crossing ? colour_edge_crossing : COLOUR_EDGE_FREE;
         }
     }

@@ -40,8 +40,12 @@ void vertex_create(int i, int16_t x, int16_t y);
 // Moves vertex i and both its sprites to (x, y); edge lines are not touched.
 void vertex_place(int i, int16_t x, int16_t y);
 void add_edge(uint16_t a, uint16_t b);
-bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
-                    int32_t x3, int32_t y3, int32_t x4, int32_t y4);
+// Whether segment P1P2 crosses segment P3P4 (defined below, inline: the
+// solved tests call it hundreds of thousands of times a second).
+inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                           int32_t x3, int32_t y3, int32_t x4, int32_t y4);
+// Whether the segment from vertex u to vertex v crosses an edge that has
+// neither u nor v as an end (by index, not by position).
 bool edge_crosses_any(uint16_t u, uint16_t v);
 bool is_crossing_free();
 // Recolours every edge (white when crossing, light green when free); returns is_crossing_free().
@@ -56,3 +60,39 @@ uint8_t graph_save(uint8_t level, uint8_t file);
 // saved_elapsed. Returns 0, with the current puzzle untouched, when the slot is
 // missing or not a sound puzzle.
 uint8_t graph_load(uint8_t slot, uint8_t file);
+
+// The crossing rule. Where the lines meet, at parameter ta along P1P2 and tb
+// along P3P4, each parameter is taken in 1024ths truncated towards zero
+// (trunc(1024 A / D) and trunc(1024 B / D) below) and must lie in 0..1024, so
+// touching ends count and a miss by less than 1/1024 of a segment still
+// counts. Parallel and collinear pairs never cross.
+//
+// Without dividing: for real q, trunc(q) >= 0 exactly when q > -1, and
+// trunc(q) <= 1024 exactly when q < 1025. With D made positive (negating D, A
+// and B together leaves both quotients as they were), q = 1024 A / D lies in
+// (-1, 1025) exactly when -D < 1024 A < 1025 D. The test is therefore the
+// same as dividing, and it is symmetric: swapping the segments swaps ta and
+// tb, and swapping a segment's ends turns t into 1 - t, which maps the open
+// interval (-1/1024, 1025/1024) onto itself.
+//
+// 64-bit products: positions loaded from a save may lie anywhere in 16 bits;
+// then |A|, |B|, |D| < 2^35 and 1025 D < 2^46, far inside 64 bits.
+inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                           int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+{
+    const int64_t ax = int64_t(x2) - x1, ay = int64_t(y2) - y1;
+    const int64_t bx = int64_t(x4) - x3, by = int64_t(y4) - y3;
+    const int64_t cx = int64_t(x1) - x3, cy = int64_t(y1) - y3;
+    int64_t d = ax * by - bx * ay;
+    if (d == 0)
+        return false;
+    int64_t a = bx * cy - by * cx;
+    int64_t b = ax * cy - ay * cx;
+    if (d < 0) {
+        d = -d;
+        a = -a;
+        b = -b;
+    }
+    const int64_t far = 1025 * d;
+    return 1024 * a > -d && 1024 * a < far && 1024 * b > -d && 1024 * b < far;
+}

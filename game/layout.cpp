@@ -2,6 +2,7 @@
 // index order, then thrown onto a layout shape until some edges cross.
 #include "game/layout.h"
 
+#include "game/edge_grid.h"
 #include "game/graph.h"
 #include "game/mode.h"
 #include "geometry/random.h"
@@ -99,22 +100,27 @@ int level_vertex_count(uint8_t mode, int t)
 
 // Tries about half of vertex i's candidates in random order, each chord only if
 // it crosses nothing already drawn on the circle; which half is tried is what
-// makes levels of one size differ.
+// makes levels of one size differ. The edge grid holds exactly the edges drawn
+// so far, so asking it is asking edge_crosses_any(i, b), without looking at
+// the far side of the circle for every chord tried.
 static void chords_add(int i, int n)
 {
     static int16_t candidates[MAX_VERTICES];
+    static uint8_t adjacent[MAX_VERTICES];
     Vertex& v = vertices[i];
+    // A full vertex draws nothing, so its candidates need not be listed.
+    if (v.degree >= MAX_DEGREE)
+        return;
+    for (int k = 0; k < v.degree; ++k)
+        adjacent[v.neighbours[k]] = 1;
     int count = 0;
     for (int j = 0; j < n; ++j) {
-        if (j == i || vertices[j].degree > 3)
-            continue;
-        bool adjacent = false;
-        for (int k = 0; k < v.degree; ++k)
-            adjacent |= v.neighbours[k] == j;
-        if (!adjacent)
+        if (j != i && vertices[j].degree <= 3 && !adjacent[j])
             candidates[count++] = int16_t(j);
     }
-    if (count == 0 || v.degree >= MAX_DEGREE)
+    for (int k = 0; k < v.degree; ++k)
+        adjacent[v.neighbours[k]] = 0;
+    if (count == 0)
         return;
     int draws = 0;
     do {
@@ -122,8 +128,10 @@ static void chords_add(int i, int n)
         const int16_t b = candidates[t];
         --count;
         candidates[t] = candidates[count];
-        if (!edge_crosses_any(uint16_t(i), uint16_t(b)))
+        if (edge_grid_find(uint16_t(i), uint16_t(b), false) < 0) {
             add_edge(uint16_t(i), uint16_t(b));
+            edge_grid_add(uint16_t(i), uint16_t(b));
+        }
         ++draws;
     } while (draws < count && v.degree < MAX_DEGREE);
 }
@@ -143,8 +151,11 @@ void build_graph(int n)
     }
     if (n < 3)
         return;   // no ring without three vertices; the game never asks for one
-    for (int j = 0; j < n; ++j)
+    edge_grid_reset();
+    for (int j = 0; j < n; ++j) {
         add_edge(uint16_t(j), uint16_t((j + 1) % n));
+        edge_grid_add(uint16_t(j), uint16_t((j + 1) % n));
+    }
     if (game_mode == MODE_BABY_BRAINS)
         return;
     for (int i = 0; i < n; ++i)

@@ -1,0 +1,63 @@
+// The edge grid: the puzzle's edges filed by the cells of a coarse grid they
+// may pass through, so that the solved test compares an edge only with the
+// edges near it instead of with every edge of the graph.
+#pragma once
+#include <cstdint>
+
+#include "game/graph.h"
+
+// Every edge of a full table, each counted once.
+constexpr int EDGE_GRID_MAX_EDGES = MAX_VERTICES * MAX_DEGREE / 2;
+// Cells of the grid, at most.
+constexpr int EDGE_GRID_CELLS_MAX = 256;
+
+// What the solved tests have learnt about an edge so far.
+enum EdgeState : uint8_t {
+    EDGE_UNKNOWN = 0,
+    EDGE_CROSSING = 1,   // crosses at least one edge
+    EDGE_FREE = 2,       // compared with every edge it could meet, and crosses none
+};
+
+struct GridEdge {
+    uint16_t a;          // end vertices by index; a crossing test skips edges sharing one
+    uint16_t b;
+    int32_t x1;          // positions of a and b when the edge was filed
+    int32_t y1;
+    int32_t x2;
+    int32_t y2;
+    int32_t reach_x0;    // box holding every point at which the edge can be crossed
+    int32_t reach_y0;
+    int32_t reach_x1;
+    int32_t reach_y1;
+    uint8_t state;       // EdgeState
+};
+
+// The filed edges by id, in filing order; written by edge_grid_reset,
+// edge_grid_add and edge_grid_fill, states by the solved tests.
+extern GridEdge grid_edges[EDGE_GRID_MAX_EDGES];
+extern int grid_edge_count;
+// Id of the edge that neighbour slot k of vertex i draws; written by edge_grid_fill.
+extern uint16_t grid_slot_edges[MAX_VERTICES][MAX_DEGREE];
+
+// Empties the grid and lays its cells over the current positions of vertices
+// 0 .. vertex_count-1. The positions must not change while the grid is used.
+void edge_grid_reset();
+// Files the segment from vertex a to vertex b as a new edge; returns its id.
+int edge_grid_add(uint16_t a, uint16_t b);
+// edge_grid_reset, then files every edge of the graph once (an edge listed by
+// both ends is one edge) and records the ids in grid_slot_edges.
+void edge_grid_fill();
+// The cells the reach of the segment (x1, y1)-(x2, y2) passes through (every
+// point at which it can be crossed lies in one), each once, written into
+// cells, which has room for EDGE_GRID_CELLS_MAX; returns how many. The grid is
+// the one laid by the last reset or fill.
+int edge_grid_cells(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t* cells);
+// The cell holding pixel (x, y), the unit square from (x, y) to (x + 1, y + 1);
+// positions beyond the grid belong to its outer cells.
+int edge_grid_cell_at(int32_t x, int32_t y);
+// A filed edge that crosses the segment from vertex u to vertex v and has
+// neither u nor v as an end, or -1 when there is none. With skip_free, edges
+// already known to be free are passed over (they cross nothing at all) and
+// dropped from the cells, so once a search has skipped free edges, every
+// later search until the next reset or fill must skip them too.
+int edge_grid_find(uint16_t u, uint16_t v, bool skip_free);

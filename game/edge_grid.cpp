@@ -19,7 +19,7 @@ constexpr int GRID_ENTRY_CAPACITY = 1 << 16;              // far more than any l
 constexpr int WITNESS_COUNT = 4;
 // Cells are made at least 1/CELL_PER_EXTENT of the typical edge's extent.
 constexpr int64_t CELL_PER_EXTENT = 4;
-// Below this many edges comparing every pair costs less than filing them.
+// Below this many edges (or vertices) comparing every pair costs less than filing them.
 constexpr int GRID_SMALLEST = 32;
 constexpr int32_t NO_ENTRY = -1;
 
@@ -175,6 +175,8 @@ void edge_grid_reset()
     drawing_x1 = x1;
     drawing_y1 = y1;
     grid_lay(x0, y0, x1, y1, 0);
+    // The few edges of a small drawing are quicker compared one by one.
+    grid_unfiled = vertex_count < GRID_SMALLEST;
     grid_edge_count = 0;
     for (int w = 0; w < WITNESS_COUNT; ++w)
         witnesses[w] = -1;
@@ -202,13 +204,15 @@ static int edge_record(uint16_t a, uint16_t b)
 
 static void edge_file(int id)
 {
+    if (grid_unfiled)
+        return;
     static uint16_t cells[EDGE_GRID_CELLS_MAX];
     const GridEdge& e = grid_edges[id];
     const int count = edge_grid_cells(e.x1, e.y1, e.x2, e.y2, cells);
-    if (entry_count + count > GRID_ENTRY_CAPACITY)
+    if (entry_count + count > GRID_ENTRY_CAPACITY) {
         grid_unfiled = true;
-    if (grid_unfiled)
         return;
+    }
     for (int k = 0; k < count; ++k) {
         entry_edge[entry_count] = uint16_t(id);
         entry_next[entry_count] = cell_first[cells[k]];
@@ -268,6 +272,7 @@ void edge_grid_fill()
         ++min_shift;
     if (min_shift > grid_shift)
         grid_lay(drawing_x0, drawing_y0, drawing_x1, drawing_y1, min_shift);
+    grid_unfiled = false;
     for (int id = 0; id < grid_edge_count; ++id)
         edge_file(id);
 }

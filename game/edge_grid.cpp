@@ -18,7 +18,7 @@ static_assert(GRID_SIDE_MAX * GRID_SIDE_MAX <= EDGE_GRID_CELLS_MAX);
 constexpr int GRID_ENTRY_CAPACITY = 1 << 16;              // far more than any level needs
 constexpr int WITNESS_COUNT = 4;
 // Cells are made at least 1/CELL_PER_EXTENT of the typical edge's extent.
-constexpr int64_t CELL_PER_EXTENT = 4;
+constexpr int64_t CELL_PER_EXTENT = 2;
 // Below this many edges (or vertices) comparing every pair costs less than filing them.
 constexpr int GRID_SMALLEST = 32;
 constexpr int32_t NO_ENTRY = -1;

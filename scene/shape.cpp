@@ -13,6 +13,11 @@
 // Non-zero draws every line smoothed; written by the game at the start of each level.
 uint8_t smooth_lines = 1;
 
+// Last node of each slot's chain, so that building a level's ~900 edge lines
+// does not walk the chain once per line; kept by shape_node_append and
+// shape_list_clear.
+static ShapeNode* list_tails[SLOT_COUNT];
+
 constexpr int SLOPE_SHIFT = 10;                // clip_line's slopes are in 1/1024
 constexpr int64_t SLOPE_ONE = int64_t(1) << SLOPE_SHIFT;
 constexpr int64_t LINE_COORD_LIMIT = int64_t(1) << 24;   // keeps the slope products inside 64 bits
@@ -37,6 +42,7 @@ void shape_list_clear(uint8_t slot)
 {
     ShapeNode* node = surface_slots[slot].shape_list;
     surface_slots[slot].shape_list = nullptr;
+    list_tails[slot] = nullptr;
     while (node) {
         ShapeNode* next = node->next;
         std::free(node);
@@ -48,10 +54,19 @@ void shape_list_clear(uint8_t slot)
 ShapeNode* shape_node_append(uint8_t slot)
 {
     ShapeNode* node = static_cast<ShapeNode*>(std::calloc(1, sizeof(ShapeNode)));
-    ShapeNode** link = &surface_slots[slot].shape_list;
-    while (*link)
-        link = &(*link)->next;
-    *link = node;
+    ShapeNode* tail = surface_slots[slot].shape_list ? list_tails[slot] : nullptr;
+    if (!tail) {
+        // No remembered end: an empty list, or a chain we have not appended to yet.
+        ShapeNode** link = &surface_slots[slot].shape_list;
+        while (*link)
+            link = &(*link)->next;
+        *link = node;
+    } else {
+        while (tail->next)
+            tail = tail->next;
+        tail->next = node;
+    }
+    list_tails[slot] = node;
     return node;
 }
 

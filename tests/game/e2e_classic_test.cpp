@@ -20,23 +20,6 @@ std::vector<VertexCopy> vertices_copy()
     return out;
 }
 
-// Title, then a tap on the menu row of the mode.
-struct MenuWalk {
-    int step = 0;
-    // True once the mode's row has been tapped.
-    bool operator()(GameDriver& d, int mode)
-    {
-        if (step == 0 && title_waiting()) {
-            d.tap(120, 200);
-            step = 1;
-        } else if (step == 1 && menu_waiting()) {
-            menu_row_tap(d, mode);
-            step = 2;
-        }
-        return step == 2;
-    }
-};
-
 }  // namespace
 
 TEST_F(GameTest, ClassicLevelOneSolvedBooksRecordAndOpensLevelTwo)
@@ -56,9 +39,8 @@ TEST_F(GameTest, ClassicLevelOneSolvedBooksRecordAndOpensLevelTwo)
             if (in_play()) {
                 EXPECT_EQ(vertex_count, 6);
                 EXPECT_TRUE(sprite_on(SPRITE_PAUSE_BUTTON));
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            }
+            if (solve_until_record(d)) {
                 record_seen = true;
                 on_disk_at_record = profile_file_read();
                 d.tap(120, 160);
@@ -150,17 +132,15 @@ TEST_F(GameTest, AbandonedLevelIsSavedShownRedAndResumedExactly)
             break;
         case 1:
             if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 1);  // green: nothing saved yet
-                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 1);
-                d.tap(s->x, s->y);
+                EXPECT_EQ(sprite_get(chooser_digit(1))->frame, 1);  // green: nothing saved yet
+                sprite_tap(d, chooser_digit(1));
                 phase = 2;
             }
             break;
         case 2:  // level 1 straight away (no saved game to ask about): one drag
             if (in_play()) {
                 EXPECT_FALSE(question_waiting());
-                const int i = vertex_count - 1;
-                d.drag(vertices[i].x, vertices[i].y, vertices[i].x + 7, vertices[i].y + 5);
+                nudge(d, vertex_count - 1, 7, 5);
                 phase = 3;
             }
             break;
@@ -190,8 +170,7 @@ TEST_F(GameTest, AbandonedLevelIsSavedShownRedAndResumedExactly)
                 EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 11);
                 EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 0);
                 EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 2);
-                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 0);
-                d.tap(s->x, s->y);
+                sprite_tap(d, SPRITE_CHOOSER_DIGITS + 0);
                 phase = 7;
             }
             break;
@@ -267,9 +246,8 @@ TEST_F(GameTest, UnreadableSaveGivesAFreshLevelOfTheSameNumber)
             break;
         case 1:
             if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 12);  // level 2 in red
-                const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + 3);
-                d.tap(s->x, s->y);
+                EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 12);  // level 2 in red
+                sprite_tap(d, chooser_digit(2));
                 phase = 2;
             }
             break;

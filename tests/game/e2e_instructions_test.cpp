@@ -34,29 +34,22 @@ void expect_at_rest_looking_in(const char* when)
 TEST_F(GameTest, DemonstrationKnotWaitsAtRestAndEndsWithEveryCreatureLookingIn)
 {
     int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (title_waiting()) {
-                d.tap(120, 200);
+            if (walk(d, 5))
                 phase = 1;
-            }
             break;
-        case 1:
-            if (menu_waiting()) {
-                menu_row_tap(d, 5);
-                phase = 2;
-            }
-            break;
-        case 2:  // "the lines are all knotted": nothing is being dragged yet
+        case 1:  // "the lines are all knotted": nothing is being dragged yet
             if (sprite_is(SPRITE_DEMO_CAPTION, 240, 67)) {
                 EXPECT_FALSE(is_crossing_free());
                 expect_at_rest_looking_in("knotted");
                 d.tap(120, 100);
-                phase = 3;
+                phase = 2;
             }
             break;
-        case 3:  // "a line that is free turns green": all five have landed
+        case 2:  // "a line that is free turns green": all five have landed
             if (sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled) {
                 EXPECT_TRUE(is_crossing_free());
                 expect_at_rest_looking_in("untangled");

@@ -9,30 +9,15 @@
 #include "game/screens.h"
 #include "storage/level_file.h"
 
-namespace {
-
-bool menu_walk(GameDriver& d, int& step, int mode)
-{
-    if (step == 0 && title_waiting()) {
-        d.tap(120, 200);
-        step = 1;
-    } else if (step == 1 && menu_waiting()) {
-        menu_row_tap(d, mode);
-        step = 2;
-    }
-    return step == 2;
-}
-
-}  // namespace
-
 TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
 {
-    int phase = 0, walk = 0;
+    int phase = 0;
+    MenuWalk walk;
     uint32_t last_clock = 0;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (menu_walk(d, walk, MODE_BABY_BRAINS))
+            if (walk(d, MODE_BABY_BRAINS))
                 phase = 1;
             break;
         case 1:
@@ -45,10 +30,7 @@ TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
             }
             break;
         case 2:
-            if (in_play()) {
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            if (solve_until_record(d)) {
                 d.tap(120, 160);
                 phase = 3;
             }
@@ -56,8 +38,7 @@ TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
         case 3:
             if (in_play()) {
                 EXPECT_EQ(vertex_count, 10);
-                const int i = 0;
-                d.drag(vertices[i].x, vertices[i].y, vertices[i].x + 3, vertices[i].y + 3);
+                nudge(d, 0, 3, 3);
                 phase = 4;
             }
             break;
@@ -93,22 +74,19 @@ TEST_F(GameTest, BabyBrainsIsARingAndBooksItsOwnTrack)
 
 TEST_F(GameTest, FunkyShapesPlaysEachOfTheFiveShapesOnItsOwnTrack)
 {
-    int phase = 0, walk = 0;
+    int phase = 0;
+    MenuWalk walk;
     int shape = 1;   // LayoutShape being played, 1..5
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (menu_walk(d, walk, MODE_FUNKY_SHAPES))
+            if (walk(d, MODE_FUNKY_SHAPES))
                 phase = 1;
             break;
         case 1:
             if (shapes_waiting()) {
-                // The preview of shape s sits on an ellipse round the middle.
-                const int s = shape - 1;
-                const int32_t u = (512 * s) / 5;
-                const int cx = int(120.0 + sine_table[(u + 256) & 511] / 3.2);
-                const int cy = int(190 - cos512(u) / 2.5);
-                const Sprite* first = sprite_get(PREVIEW_POINTS * s);
+                const auto [cx, cy] = shape_preview_centre(shape);
+                const Sprite* first = sprite_get(PREVIEW_POINTS * (shape - 1));
                 EXPECT_TRUE(first->active);
                 EXPECT_LT(std::abs(first->x - cx), 45);
                 d.tap(cx, cy);
@@ -133,19 +111,17 @@ TEST_F(GameTest, FunkyShapesPlaysEachOfTheFiveShapesOnItsOwnTrack)
             }
             break;
         case 3:
-            if (in_play()) {
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            if (solve_while_in_play(d))
+                break;
+            if (new_record_waiting())
                 d.tap(120, 160);
-            } else if (soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && vertex_count == 10) {
+            else if (soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && vertex_count == 10)
                 phase = 4;   // level 2 is being set up
-            }
             break;
         case 4:
             if (in_play()) {
                 EXPECT_EQ(vertex_count, 10);
-                d.drag(vertices[0].x, vertices[0].y, vertices[0].x + 3, vertices[0].y + 3);
+                nudge(d, 0, 3, 3);
                 phase = 5;
             }
             break;
@@ -160,7 +136,7 @@ TEST_F(GameTest, FunkyShapesPlaysEachOfTheFiveShapesOnItsOwnTrack)
                 if (shape == 5)
                     throw GameStop{"all five shapes played"};
                 ++shape;
-                walk = 0;
+                walk.step = 0;
                 phase = 0;
             }
             break;
@@ -182,11 +158,12 @@ TEST_F(GameTest, FunkyShapesPlaysEachOfTheFiveShapesOnItsOwnTrack)
 
 TEST_F(GameTest, ShapeSelectionIgnoresStrayTapsAndItsCloseLeadsBackToTheMenu)
 {
-    int phase = 0, walk = 0;
+    int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (menu_walk(d, walk, MODE_FUNKY_SHAPES))
+            if (walk(d, MODE_FUNKY_SHAPES))
                 phase = 1;
             break;
         case 1:
@@ -215,29 +192,22 @@ TEST_F(GameTest, ShapeSelectionIgnoresStrayTapsAndItsCloseLeadsBackToTheMenu)
 TEST_F(GameTest, InstructionsDemonstrationUntanglesTheFiveCreatures)
 {
     int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (title_waiting()) {
-                d.tap(120, 200);
+            if (walk(d, 5))
                 phase = 1;
-            }
             break;
         case 1:
-            if (menu_waiting()) {
-                menu_row_tap(d, 5);
-                phase = 2;
-            }
-            break;
-        case 2:
             if (sprite_is(SPRITE_DEMO_CAPTION, 240, 67)) {
                 EXPECT_FALSE(sprite_get(SPRITE_CLOSE)->active);
                 EXPECT_EQ(vertex_count, 5);
                 d.tap(120, 100);
-                phase = 3;
+                phase = 2;
             }
             break;
-        case 3:
+        case 2:
             if (sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled) {
                 // Every creature close to its place on the mirrored circle, no crossing left.
                 for (int c = 0; c < 5; ++c) {
@@ -252,17 +222,17 @@ TEST_F(GameTest, InstructionsDemonstrationUntanglesTheFiveCreatures)
                     for (int k = 0; k < vertices[i].degree; ++k)
                         EXPECT_EQ(vertices[i].edge_lines[k]->colour, COLOUR_EDGE_FREE);
                 d.tap(120, 100);
+                phase = 3;
+            }
+            break;
+        case 3:
+            if (surface_slots[PICTURE_SLOT].in_use && surface_slots[PICTURE_SLOT].opacity == 32 && !compose_enabled) {
+                EXPECT_FALSE(sprite_get(SPRITE_DEMO_CAPTION)->active);
+                d.tap(120, 100);
                 phase = 4;
             }
             break;
         case 4:
-            if (surface_slots[PICTURE_SLOT].in_use && surface_slots[PICTURE_SLOT].opacity == 32 && !compose_enabled) {
-                EXPECT_FALSE(sprite_get(SPRITE_DEMO_CAPTION)->active);
-                d.tap(120, 100);
-                phase = 5;
-            }
-            break;
-        case 5:
             if (menu_waiting()) {
                 EXPECT_TRUE(sprite_get(SPRITE_CLOSE)->active);
                 EXPECT_FALSE(surface_slots[PICTURE_SLOT].in_use);
@@ -286,21 +256,14 @@ TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
     profile_file_write(record);
 
     int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (title_waiting()) {
-                d.tap(120, 200);
+            if (walk(d, 6))
                 phase = 1;
-            }
             break;
         case 1:
-            if (menu_waiting()) {
-                menu_row_tap(d, 6);
-                phase = 2;
-            }
-            break;
-        case 2:
             if (sprite_is(SPRITE_LIST_HEAD_LEVEL, 75, 19) && !sprite_on(SPRITE_MENU_BASE)) {
                 // Page one: levels 1..18; level 1 took 40 s, level 18 took 159 s.
                 EXPECT_EQ(sprite_get(5)->frame, 0);
@@ -318,10 +281,10 @@ TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
                 EXPECT_EQ(sprite_get(last + 1)->frame, 3);
                 EXPECT_EQ(sprite_get(last + 0)->frame, 9);
                 d.tap(120, 160);
-                phase = 3;
+                phase = 2;
             }
             break;
-        case 3:
+        case 2:
             if (sprite_get(6)->active && sprite_get(6)->frame == 9) {
                 // Page two: levels 19..25 only.
                 EXPECT_EQ(sprite_get(5)->frame, 1);
@@ -330,10 +293,10 @@ TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
                 EXPECT_EQ(sprite_get(7 * 6 + 6)->frame, 5);
                 EXPECT_FALSE(sprite_get(7 * 7 + 6)->active);
                 d.tap(120, 160);
-                phase = 4;
+                phase = 3;
             }
             break;
-        case 4:
+        case 3:
             if (menu_waiting()) {
                 EXPECT_FALSE(sprite_get(SPRITE_LIST_HEAD_LEVEL)->active);
                 EXPECT_FALSE(sprite_get(6)->active);

@@ -5,31 +5,24 @@
 TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
 {
     int phase = 0;
+    MenuWalk walk;
     uint32_t clock_paused = 0;
     int pauses = 0;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (title_waiting()) {
-                d.tap(120, 200);
+            if (walk(d, MODE_CLASSIC))
                 phase = 1;
-            }
             break;
-        case 1:
-            if (menu_waiting()) {
-                menu_row_tap(d, MODE_CLASSIC);
-                phase = 2;
-            }
-            break;
-        case 2:  // into the pause by the button
+        case 1:  // into the pause by the button
             if (in_play()) {
                 EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_FIXED);
                 d.tap(226, 306);
-                phase = 3;
+                phase = 2;
             }
             break;
-        case 3:
-        case 7:
+        case 2:
+        case 6:
             if (paused()) {
                 ++pauses;
                 clock_paused = soft_timers[LEVEL_CLOCK];
@@ -37,38 +30,35 @@ TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
                 phase += 1;
             }
             break;
-        case 4:
-        case 8:  // frozen: nothing recomposed, the clock stands, the puzzle hidden
+        case 3:
+        case 7:  // frozen: nothing recomposed, the clock stands, the puzzle hidden
             EXPECT_EQ(compose_enabled, 0);
             EXPECT_EQ(soft_timers[LEVEL_CLOCK], clock_paused);
             for (int i = 0; i < vertex_count; ++i) {
                 EXPECT_EQ(sprite_get(i)->opacity, 0);
                 EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->opacity, 0);
             }
-            if (phase == 4) {
+            if (phase == 3)
                 d.tap(120, 40);
-            } else {
-                d.key(SDLK_RETURN, true);
-                d.key(SDLK_RETURN, false);
-            }
+            else
+                d.key_tap(SDLK_RETURN);
             phase += 1;
             break;
-        case 5:
-        case 9:
+        case 4:
+        case 8:
             if (in_play()) {
                 // Back in play; from now on the clock runs in real time.
                 EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_REAL);
                 EXPECT_EQ(sprite_get(0)->opacity, 32);
                 EXPECT_GE(soft_timers[LEVEL_CLOCK], clock_paused);
-                if (phase == 9)
+                if (phase == 8)
                     throw GameStop{"paused twice"};
-                phase = 6;
+                phase = 5;
             }
             break;
-        case 6:  // into the pause by the Return key
-            d.key(SDLK_RETURN, true);
-            d.key(SDLK_RETURN, false);
-            phase = 7;
+        case 5:  // into the pause by the Return key
+            d.key_tap(SDLK_RETURN);
+            phase = 6;
             break;
         }
     });

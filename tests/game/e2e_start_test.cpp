@@ -57,18 +57,15 @@ TEST_F(GameTest, CloseButtonOnTitleEndsTheGameWithStatusZero)
 
 TEST_F(GameTest, CloseButtonOnMenuEndsTheGame)
 {
-    int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
-        if (phase == 0 && title_waiting()) {
-            d.tap(120, 200);
-            phase = 1;
-        } else if (phase == 1 && menu_waiting()) {
+        if (walk.at_menu(d)) {
             d.tap(CLOSE_X, CLOSE_Y);
-            phase = 2;
+            walk.step = 2;
         }
     });
     EXPECT_EQ(driver.run(), 0);
-    EXPECT_EQ(phase, 2);
+    EXPECT_EQ(walk.step, 2);
 }
 
 TEST_F(GameTest, ExistingProfileIsKeptAndSevenRowsShowOnceLevelOneHasATime)
@@ -81,12 +78,9 @@ TEST_F(GameTest, ExistingProfileIsKeptAndSevenRowsShowOnceLevelOneHasATime)
     profile_file_write(record);
     const std::vector<uint8_t> before = file_bytes("Zembrolfink.sav");
 
-    int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
-        if (phase == 0 && title_waiting()) {
-            d.tap(120, 200);
-            phase = 1;
-        } else if (phase == 1 && menu_waiting()) {
+        if (walk.at_menu(d)) {
             for (int i = 0; i < MENU_ROWS; ++i) {
                 const Sprite* s = sprite_get(SPRITE_MENU_BASE + i);
                 EXPECT_TRUE(s->active);
@@ -115,17 +109,10 @@ static void escape_at_title()
 
 static void escape_in_play()
 {
-    int phase = 0;
+    MenuWalk walk;
     GameDriver driver([&](GameDriver& d) {
-        if (phase == 0 && title_waiting()) {
-            d.tap(120, 200);
-            phase = 1;
-        } else if (phase == 1 && menu_waiting()) {
-            menu_row_tap(d, MODE_CLASSIC);
-            phase = 2;
-        } else if (phase == 2 && in_play()) {
+        if (walk(d, MODE_CLASSIC) && in_play())
             d.key(SDLK_ESCAPE, true);
-        }
     });
     driver.run();
     std::exit(3);

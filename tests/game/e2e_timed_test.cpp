@@ -6,32 +6,17 @@
 
 #include "game/level.h"
 
-namespace {
-
-bool menu_walk(GameDriver& d, int& step, int mode)
-{
-    if (step == 0 && title_waiting()) {
-        d.tap(120, 200);
-        step = 1;
-    } else if (step == 1 && menu_waiting()) {
-        menu_row_tap(d, mode);
-        step = 2;
-    }
-    return step == 2;
-}
-
-}  // namespace
-
 TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
 {
-    int phase = 0, walk = 0;
+    int phase = 0;
+    MenuWalk walk;
     std::string clock_at_start, clock_at_ten;
     uint32_t clock_at_popup = 0;
     std::string clock_at_popup_text;
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (menu_walk(d, walk, MODE_TIME_ATTACK))
+            if (walk(d, MODE_TIME_ATTACK))
                 phase = 1;
             break;
         case 1:  // the intro: the clock already says what the level allows
@@ -78,7 +63,8 @@ TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
 
 TEST_F(GameTest, SuddenDeathBankAndScoreCarryOverAndEnterTheTopTen)
 {
-    int phase = 0, walk = 0;
+    int phase = 0;
+    MenuWalk walk;
     int level = 0;
     uint32_t last_clock = 0;
     int32_t last_bank = 0;
@@ -88,7 +74,7 @@ TEST_F(GameTest, SuddenDeathBankAndScoreCarryOverAndEnterTheTopTen)
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (menu_walk(d, walk, MODE_SUDDEN_DEATH))
+            if (walk(d, MODE_SUDDEN_DEATH))
                 phase = 1;
             break;
         case 1:  // the top ten first, all zero, no score of ours yet
@@ -115,8 +101,8 @@ TEST_F(GameTest, SuddenDeathBankAndScoreCarryOverAndEnterTheTopTen)
                 if (level == 3) {
                     d.tap(CLOSE_X, CLOSE_Y);
                     phase = 3;
-                } else if (!solve_step(d)) {
-                    throw GameStop{"every creature home but the level goes on"};
+                } else {
+                    solve_or_stop(d);
                 }
             } else if (last_clock != 0) {
                 // Play has ended: the time left and the score it earns.

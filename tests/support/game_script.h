@@ -122,6 +122,12 @@ public:
         b.wait = wait;
         pending.push_back(b);
     }
+    // A key pressed and let go, a frame apart.
+    void key_tap(SDL_Keycode sym)
+    {
+        key(sym, true);
+        key(sym, false);
+    }
     // Waits this many frames before the script runs again.
     void idle(int frames) { settle += frames; }
 
@@ -289,10 +295,55 @@ inline bool menu_waiting()
 {
     return sprite_is(SPRITE_MENU_BASE, 217, 22) && sprite_table[SPRITE_MENU_BASE]->opacity == 32;
 }
+// A tap on a sprite where it stands.
+inline void sprite_tap(GameDriver& d, int id)
+{
+    const Sprite* s = sprite_table[id];
+    d.tap(s->x, s->y);
+}
 inline void menu_row_tap(GameDriver& d, int row)
 {
-    const Sprite* s = sprite_table[SPRITE_MENU_BASE + row];
-    d.tap(s->x, s->y);
+    sprite_tap(d, SPRITE_MENU_BASE + row);
+}
+
+// From the title to a row of the menu: a tap on the title, then one on the
+// row. Call it from a script until it answers true, which it does from the
+// call that taps the row; set step back to 0 to walk again.
+struct MenuWalk {
+    int step = 0;
+    bool operator()(GameDriver& d, int row)
+    {
+        if (step < 2 && at_menu(d)) {
+            menu_row_tap(d, row);
+            step = 2;
+        }
+        return step == 2;
+    }
+    // The first half of the walk: true once the title has been tapped and the
+    // menu waits for a row.
+    bool at_menu(GameDriver& d)
+    {
+        if (step == 0 && title_waiting()) {
+            d.tap(120, 200);
+            step = 1;
+            return false;
+        }
+        return step == 1 && menu_waiting();
+    }
+};
+
+// Where the preview of shape 1..5 stands on the shape selection: on an
+// ellipse round the middle, a fifth of a turn apart.
+inline std::pair<int, int> shape_preview_centre(int shape)
+{
+    const int32_t u = (512 * (shape - 1)) / 5;
+    return {int(120.0 + sine_table[(u + 256) & 511] / 3.2), int(190 - cos512(u) / 2.5)};
+}
+
+// The sprite of the ones digit of a level on the chooser (two digits a level).
+inline int chooser_digit(int level)
+{
+    return SPRITE_CHOOSER_DIGITS + 2 * (level - 1) + 1;
 }
 // The play loop is running and not paused.
 inline bool in_play()
@@ -378,6 +429,37 @@ inline bool solve_step(GameDriver& d)
         }
     }
     return false;
+}
+
+// As solve_step, but a level that goes on with every creature home stops the game.
+inline void solve_or_stop(GameDriver& d)
+{
+    if (!solve_step(d))
+        throw GameStop{"every creature home but the level goes on"};
+}
+
+// While play is on, queues the next drag home (as solve_or_stop) and answers
+// true; false once play is over, when the script looks for what comes next.
+inline bool solve_while_in_play(GameDriver& d)
+{
+    if (!in_play())
+        return false;
+    solve_or_stop(d);
+    return true;
+}
+
+// Solves the level a drag a call; true once play is over and the new record
+// pop-up waits for its tap.
+inline bool solve_until_record(GameDriver& d)
+{
+    return !solve_while_in_play(d) && new_record_waiting();
+}
+
+// Picks creature i up and sets it down (dx, dy) from where it stood: a pick
+// that leaves the level unsolved.
+inline void nudge(GameDriver& d, int i, int dx, int dy)
+{
+    d.drag(vertices[i].x, vertices[i].y, vertices[i].x + dx, vertices[i].y + dy);
 }
 
 // The edges of the puzzle as index pairs, smaller index first.

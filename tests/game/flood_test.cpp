@@ -156,17 +156,18 @@ void frame_check()
     }
 }
 
-// Title, then classic play's row: level 1 comes up.
-bool classic_walk(GameDriver& d, int& step)
+// frame_check as a driver's watch: the first failure stops the game.
+void frame_check_or_stop()
 {
-    if (step == 0 && title_waiting()) {
-        d.tap(120, 200);
-        step = 1;
-    } else if (step == 1 && menu_waiting()) {
-        menu_row_tap(d, MODE_CLASSIC);
-        step = 2;
-    }
-    return step == 2 && in_play();
+    frame_check();
+    if (::testing::Test::HasFatalFailure())
+        throw GameStop{"frame check failed"};
+}
+
+// Title, then classic play's row: true once level 1 is in play.
+bool classic_walk(GameDriver& d, MenuWalk& walk)
+{
+    return walk(d, MODE_CLASSIC) && in_play();
 }
 
 // The relative drag as the play loop does it: the creature moves by the
@@ -186,6 +187,14 @@ struct DragModel {
     {
         last_x = px;
         last_y = guard_y(px, py);
+    }
+    // The creature at (x, y) pressed on, for the next frame, and the model of it.
+    static DragModel press(GameDriver& d, int16_t x, int16_t y)
+    {
+        DragModel m{x, y, 0, 0};
+        m.grab(x, y);
+        d.press(x, y, 1);
+        return m;
     }
     void step(int16_t px, int16_t py)
     {
@@ -210,7 +219,8 @@ int16_t shell_coordinate(int64_t v, int limit)
 TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
 {
     std::mt19937 rng(99);
-    int phase = 0, walk = 0, v = 0, u = 0;
+    MenuWalk walk;
+    int phase = 0, v = 0, u = 0;
     int16_t u_x = 0, u_y = 0;
     std::vector<int16_t> before_idle;
     std::vector<std::string> log;   // down/pressed/released per frame while watched
@@ -308,10 +318,7 @@ TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
             phase = 6;
             break;
         case 6:  // the level can still be won
-            if (in_play()) {
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            if (solve_until_record(d)) {
                 d.tap(120, 160);
                 phase = 7;
             }
@@ -323,9 +330,7 @@ TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
         }
     });
     driver.watch = [&] {
-        frame_check();
-        if (::testing::Test::HasFatalFailure())
-            throw GameStop{"frame check failed"};
+        frame_check_or_stop();
         if (logging)
             log.push_back(pointer_pressed ? "pressed" : pointer_released ? "released" : pointer_down ? "down" : "up");
     };
@@ -340,7 +345,8 @@ TEST_F(GameTest, PointerFarOutsideWhileDraggingKeepsTheCreatureOnTheBoard)
     const int64_t trip[][2] = {{-100000, -100000}, {100000, 100000}, {INT32_MIN, INT32_MAX},
                                {INT32_MAX, INT32_MIN}, {-1, 300}, {200, 100000},
                                {479, 639}, {480, 640}, {-7, -7}, {230, 330}};
-    int phase = 0, walk = 0, v = 0, step = 0, scale_round = 0;
+    MenuWalk walk;
+    int phase = 0, v = 0, step = 0, scale_round = 0;
     int16_t x0 = 0, y0 = 0;
     DragModel model{};
     GameDriver driver([&](GameDriver& d) {
@@ -353,9 +359,7 @@ TEST_F(GameTest, PointerFarOutsideWhileDraggingKeepsTheCreatureOnTheBoard)
             if (!in_play())
                 break;
             v = vertex_count - 1 - scale_round;
-            model = {vertices[v].x, vertices[v].y, 0, 0};
-            model.grab(vertices[v].x, vertices[v].y);
-            d.press(vertices[v].x, vertices[v].y, 1);
+            model = DragModel::press(d, vertices[v].x, vertices[v].y);
             step = 0;
             phase = 2;
             break;
@@ -394,9 +398,7 @@ TEST_F(GameTest, PointerFarOutsideWhileDraggingKeepsTheCreatureOnTheBoard)
             v = 0;
             x0 = vertices[v].x;
             y0 = vertices[v].y;
-            model = {x0, y0, 0, 0};
-            model.grab(x0, y0);
-            d.press(x0, y0, 1);
+            model = DragModel::press(d, x0, y0);
             d.move(x0 + 5, y0 - 4, 1);
             d.release(2);
             phase = 4;
@@ -422,20 +424,12 @@ TEST_F(GameTest, PointerFarOutsideWhileDraggingKeepsTheCreatureOnTheBoard)
             phase = 1;
             break;
         case 6:  // the level can still be won
-            if (in_play()) {
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            if (solve_until_record(d))
                 throw GameStop{"solved"};
-            }
             break;
         }
     });
-    driver.watch = [] {
-        frame_check();
-        if (::testing::Test::HasFatalFailure())
-            throw GameStop{"frame check failed"};
-    };
+    driver.watch = frame_check_or_stop;
     driver.run();
     EXPECT_EQ(driver.stop_reason, "solved");
     EXPECT_EQ(scale_round, 1);
@@ -444,7 +438,8 @@ TEST_F(GameTest, PointerFarOutsideWhileDraggingKeepsTheCreatureOnTheBoard)
 TEST_F(GameTest, ResizeStormsWhileDraggingKeepTheWindowTheScaleAndTheDragInStep)
 {
     std::mt19937 rng(4242);
-    int phase = 0, walk = 0, v = 0, frames = 0, previous_w = 0;
+    MenuWalk walk;
+    int phase = 0, v = 0, frames = 0, previous_w = 0;
     DragModel model{};
     int16_t last_px = 0, last_py = 0;
     SDL_Window* window = nullptr;
@@ -461,11 +456,9 @@ TEST_F(GameTest, ResizeStormsWhileDraggingKeepTheWindowTheScaleAndTheDragInStep)
                 window = game_window();
                 ASSERT_NE(window, nullptr);
                 v = vertex_count - 1;
-                model = {vertices[v].x, vertices[v].y, 0, 0};
-                model.grab(vertices[v].x, vertices[v].y);
                 last_px = vertices[v].x;
                 last_py = vertices[v].y;
-                d.press(vertices[v].x, vertices[v].y, 1);
+                model = DragModel::press(d, last_px, last_py);
                 phase = 1;
             }
             break;
@@ -513,20 +506,12 @@ TEST_F(GameTest, ResizeStormsWhileDraggingKeepTheWindowTheScaleAndTheDragInStep)
             phase = 3;
             break;
         case 3:  // the level can still be won, at whatever scale the storm left
-            if (in_play()) {
-                if (!solve_step(d))
-                    throw GameStop{"every creature home but the level goes on"};
-            } else if (new_record_waiting()) {
+            if (solve_until_record(d))
                 throw GameStop{"solved"};
-            }
             break;
         }
     });
-    driver.watch = [] {
-        frame_check();
-        if (::testing::Test::HasFatalFailure())
-            throw GameStop{"frame check failed"};
-    };
+    driver.watch = frame_check_or_stop;
     driver.run();
     EXPECT_EQ(driver.stop_reason, "solved");
     EXPECT_EQ(frames, 120);

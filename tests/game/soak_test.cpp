@@ -223,14 +223,13 @@ public:
             menu_row_tap(d, plan->mode);
             break;
         case SHAPES: {
-            const int s5 = plan->shape - 1;
-            const int32_t u = (512 * s5) / 5;
-            d.tap(int(120.0 + sine_table[(u + 256) & 511] / 3.2), int(190 - cos512(u) / 2.5));
+            const auto [x, y] = shape_preview_centre(plan->shape);
+            d.tap(x, y);
             break;
         }
         case CHOOSER: {
             next_level = plan->chooser_level;
-            const Sprite* digit = sprite_get(SPRITE_CHOOSER_DIGITS + 2 * (next_level - 1) + 1);
+            const Sprite* digit = sprite_get(chooser_digit(next_level));
             if (!digit || !digit->active)
                 fail("level " + std::to_string(next_level) + " not offered");
             else
@@ -300,7 +299,7 @@ private:
                 if (by_button)
                     d.tap(226, 306);
                 else
-                    return_tap(d);
+                    d.key_tap(SDLK_RETURN);
                 act_step = 1;
             } else if (act_step == 1 && paused()) {
                 ++pauses_seen;
@@ -308,7 +307,7 @@ private:
                 if (by_button)
                     d.tap(120, 40);
                 else
-                    return_tap(d);
+                    d.key_tap(SDLK_RETURN);
                 act_step = 2;
             } else if (act_step == 2 && in_play() && soft_timer_modes[LEVEL_CLOCK] == TIMER_REAL) {
                 act = Act::Solve;
@@ -324,18 +323,12 @@ private:
         }
         // PickThenClose
         if (act_step == 0) {
-            d.drag(vertices[0].x, vertices[0].y, vertices[0].x + 6, vertices[0].y + 4);
+            nudge(d, 0, 6, 4);
             act_step = 1;
         } else if (act_step == 1) {
             d.tap(CLOSE_X, CLOSE_Y);
             act_step = 2;
         }
-    }
-
-    static void return_tap(GameDriver& d)
-    {
-        d.key(SDLK_RETURN, true);
-        d.key(SDLK_RETURN, false);
     }
 
     std::vector<GamePlan> games;

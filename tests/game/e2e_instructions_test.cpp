@@ -38,11 +38,11 @@ TEST_F(GameTest, DemonstrationKnotWaitsAtRestAndEndsWithEveryCreatureLookingIn)
     GameDriver driver([&](GameDriver& d) {
         switch (phase) {
         case 0:
-            if (walk(d, 5))
+            if (walk(d, MENU_ROW_INSTRUCTIONS))
                 phase = 1;
             break;
         case 1:  // "the lines are all knotted": nothing is being dragged yet
-            if (sprite_is(SPRITE_DEMO_CAPTION, 240, 67)) {
+            if (demo_knotted_waiting()) {
                 EXPECT_FALSE(is_crossing_free());
                 expect_at_rest_looking_in("knotted");
                 d.tap(120, 100);
@@ -50,7 +50,7 @@ TEST_F(GameTest, DemonstrationKnotWaitsAtRestAndEndsWithEveryCreatureLookingIn)
             }
             break;
         case 2:  // "a line that is free turns green": all five have landed
-            if (sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled) {
+            if (demo_untangled_waiting()) {
                 EXPECT_TRUE(is_crossing_free());
                 expect_at_rest_looking_in("untangled");
                 throw GameStop{"demonstration seen"};

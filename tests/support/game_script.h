@@ -295,6 +295,21 @@ inline bool menu_waiting()
 {
     return sprite_is(SPRITE_MENU_BASE, 217, 22) && sprite_table[SPRITE_MENU_BASE]->opacity == 32;
 }
+// The menu's rows after the five modes'.
+constexpr int MENU_ROW_INSTRUCTIONS = 5;
+constexpr int MENU_ROW_BEST_TIMES = 6;
+
+// The instructions' demonstration: the knot before the first tap, and the
+// circle once every creature has landed.
+inline bool demo_knotted_waiting()
+{
+    return sprite_is(SPRITE_DEMO_CAPTION, 240, 67);
+}
+inline bool demo_untangled_waiting()
+{
+    return sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled;
+}
+
 // A tap on a sprite where it stands.
 inline void sprite_tap(GameDriver& d, int id)
 {

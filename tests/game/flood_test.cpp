@@ -104,6 +104,13 @@ void push_filler(std::mt19937& rng, bool with_motion)
     push(e);
 }
 
+// That many fillers, pointer motions among them.
+void push_fillers(std::mt19937& rng, int count)
+{
+    for (int i = 0; i < count; ++i)
+        push_filler(rng, true);
+}
+
 bool in_board(int16_t x, int16_t y)
 {
     return x >= 8 && x <= 232 && y >= 8 && y <= 312;
@@ -236,8 +243,7 @@ TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
             break;
         case 1:  // held on v: twenty thousand events, the last motion to (100, 150)
             ASSERT_EQ(pointer_pressed, 1);
-            for (int i = 0; i < 20000; ++i)
-                push_filler(rng, true);
+            push_fillers(rng, 20000);
             push_motion(100, 150);
             d.idle(1);
             phase = 2;
@@ -276,11 +282,9 @@ TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
             u_x = vertices[u].x;
             u_y = vertices[u].y;
             logging = true;
-            for (int i = 0; i < 5000; ++i)
-                push_filler(rng, true);
+            push_fillers(rng, 5000);
             push_left(true);
-            for (int i = 0; i < 5000; ++i)
-                push_filler(rng, true);
+            push_fillers(rng, 5000);
             push_motion(u_x, u_y);
             push_left(false);
             d.idle(4);
@@ -303,8 +307,7 @@ TEST_F(GameTest, ThousandsOfEventsInOneFrameDuringPlayLoseNothingThatMatters)
                 before_idle.push_back(vertices[i].x);
                 before_idle.push_back(vertices[i].y);
             }
-            for (int i = 0; i < 3000; ++i)
-                push_filler(rng, true);
+            push_fillers(rng, 3000);
             d.idle(2);
             phase = 5;
             break;

@@ -84,21 +84,7 @@ protected:
     // As push_event, but the event must find room in SDL's queue.
     static void push(Uint32 type, int a = 0, int b = 0, Uint8 detail = 0)
     {
-        SDL_Event e{};
-        e.type = type;
-        if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
-            e.key.keysym.sym = a;
-        } else if (type == SDL_MOUSEMOTION) {
-            e.motion.x = a;
-            e.motion.y = b;
-        } else if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) {
-            e.button.button = detail;
-        } else if (type == SDL_WINDOWEVENT) {
-            e.window.event = detail;
-            e.window.data1 = a;
-            e.window.data2 = b;
-        }
-        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_EQ(push_event(type, a, b, detail), 1);
     }
     // Our kinds of event still waiting after a frame: none, the pump reads all.
     static int input_left()

@@ -35,7 +35,7 @@ SDL_Window* shell_window()
 
 // type's meaning of a, b and detail: keys (sym, repeat), motion (x, y),
 // buttons (detail = button), window events (data1, data2, detail = event).
-void push_event(Uint32 type, int a, int b, Uint8 detail)
+int push_event(Uint32 type, int a, int b, Uint8 detail)
 {
     SDL_Event e{};
     e.type = type;
@@ -52,7 +52,7 @@ void push_event(Uint32 type, int a, int b, Uint8 detail)
         e.window.data1 = a;
         e.window.data2 = b;
     }
-    SDL_PushEvent(&e);
+    return SDL_PushEvent(&e);
 }
 
 Uint32 window_pixel(int x, int y)

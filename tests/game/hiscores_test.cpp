@@ -11,9 +11,7 @@ protected:
     void SetUp() override
     {
         GameWorldTest::SetUp();
-        profile_open("Zembrolfink", &profile);
-        profile_reset(&profile);
-        profile_write();
+        profile_start_fresh();
     }
     // The row's time as MM:SS and its level as digits, read off its sprites.
     static std::string row_time(int r)

@@ -159,9 +159,7 @@ protected:
     void SetUp() override
     {
         GameWorldTest::SetUp();
-        profile_open("Zembrolfink", &profile);
-        profile_reset(&profile);
-        profile_write();
+        profile_start_fresh();
         puzzle_make({{60, 100}, {180, 100}}, {{0, 1}});
         pause_sprites_show();
     }

@@ -62,6 +62,14 @@ protected:
     }
 };
 
+// A fresh profile open and on disk, as a first start of the game leaves it.
+inline void profile_start_fresh()
+{
+    profile_open("Zembrolfink", &profile);
+    profile_reset(&profile);
+    profile_write();
+}
+
 // Writes a profile file as a previous run would have left it.
 inline void profile_file_write(const Profile& record)
 {

@@ -146,15 +146,6 @@ void demo_move(int i, int16_t x, int16_t y)
     colour_edges();
 }
 
-// Turns creature i of the demonstration to look at the middle of its circle,
-// which lies DEMO_DROP below the screen's.
-static void demo_face(int i)
-{
-    Vertex& v = vertices[i];
-    const uint16_t a = direction_angle(v.x, v.y, 120, layout_centre_y + DEMO_DROP);
-    v.facing = uint8_t(((a + 32) >> 6) & 7);
-}
-
 static void demo_caption_show(Image* image, int16_t w, int16_t h)
 {
     if (image)
@@ -179,12 +170,6 @@ void instructions_screen()
     for (int i = 0; i < DEMO_VERTICES; ++i)
         demo_move(i, vertices[i].x, int16_t(vertices[i].y + DEMO_DROP));
     colour_edges();
-    // The knot waits at rest: demo_move coloured its creatures as if dragged
-    // (orange and red) and dimmed their glows; grey creatures looking at the
-    // middle, every glow lit, is what the player's own levels start with.
-    for (int i = 0; i < DEMO_VERTICES; ++i)
-        demo_face(i);
-    release_reset();
     menu_rows_opacity_set(0);
 
     demo_caption_show(tutorial_demo_image, 240, 67);
@@ -198,10 +183,6 @@ void instructions_screen()
         const int32_t tx = 120 + ((-cos512(u) * 110) >> 8);
         const int32_t ty = cy + DEMO_DROP + ((-sin512(u) * 110) >> 8);
         for (int b = DEMO_SLIDE_FRAMES - 1; b >= 0; --b) {
-            // Arrived (the last frame only waits): it turns to the middle, so
-            // that the untangled circle ends with every creature looking in.
-            if (b == 0)
-                demo_face(c);
             for (int i = 0; i < DEMO_VERTICES; ++i) {
                 sprite_table[i]->frame = int16_t(FRAME_SET_NORMAL + vertices[i].facing);
                 sprite_table[GLOW_SPRITE_BASE + i]->opacity = OPACITY_FULL;

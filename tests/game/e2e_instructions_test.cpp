@@ -1,37 +1,29 @@
-// End to end, how the instructions' demonstration looks: the knot waits with
-// its creatures at rest, and the untangled circle ends with every creature
-// looking at its middle.
+// End to end, the instructions' demonstration: the knot waits as the moves that
+// tied it left it, and the five creatures slide one after another onto the
+// mirrored circle below the captions, where no line crosses any more.
 #include "support/game_driver.h"
+
+#include <cstdlib>
 
 namespace {
 
-// The demonstration's circle is drawn this far below the screen's middle.
-constexpr int DEMO_CENTRE_Y = 160 + 32;
+constexpr int DEMO_CREATURES = 5;
+constexpr int DEMO_CENTRE_Y = 160 + 32;    // the circle is drawn this far below the screen's middle
+constexpr int DEMO_LAST_MOVED = 4;         // the knot is tied by moving creatures 0..4 in turn
 
-// The frame a creature at (x, y) shows when it looks at the circle's middle.
-int16_t frame_looking_in(int16_t x, int16_t y)
+// Lines coloured as the crossing test says, every one of them.
+void expect_lines_follow_the_crossing_test(const char* when)
 {
-    return int16_t(((direction_angle(x, y, 120, DEMO_CENTRE_Y) + 32) >> 6) & 7);
-}
-
-// Every demonstration creature grey (the normal frames), facing the middle,
-// with its glow fully lit.
-void expect_at_rest_looking_in(const char* when)
-{
-    ASSERT_EQ(vertex_count, 5) << when;
-    for (int i = 0; i < 5; ++i) {
-        const Sprite* body = sprite_get(i);
-        const Sprite* glow = sprite_get(GLOW_SPRITE_BASE + i);
-        EXPECT_EQ(body->frame, frame_looking_in(vertices[i].x, vertices[i].y)) << when << ", creature " << i;
-        EXPECT_EQ(vertices[i].facing, body->frame) << when << ", creature " << i;
-        EXPECT_EQ(body->opacity, 32) << when << ", creature " << i;
-        EXPECT_EQ(glow->opacity, 32) << when << ", creature " << i;
-    }
+    for (int i = 0; i < DEMO_CREATURES; ++i)
+        for (int k = 0; k < vertices[i].degree; ++k)
+            EXPECT_EQ(vertices[i].edge_lines[k]->colour,
+                      edge_crosses_any(uint16_t(i), uint16_t(vertices[i].neighbours[k])) ? 0xFFFF : COLOUR_EDGE_FREE)
+                << when << ", line " << k << " of creature " << i;
 }
 
 }  // namespace
 
-TEST_F(GameTest, DemonstrationKnotWaitsAtRestAndEndsWithEveryCreatureLookingIn)
+TEST_F(GameTest, DemonstrationTiesAKnotAndEndsOnTheMirroredCircle)
 {
     int phase = 0;
     MenuWalk walk;
@@ -41,18 +33,37 @@ TEST_F(GameTest, DemonstrationKnotWaitsAtRestAndEndsWithEveryCreatureLookingIn)
             if (walk(d, MENU_ROW_INSTRUCTIONS))
                 phase = 1;
             break;
-        case 1:  // "the lines are all knotted": nothing is being dragged yet
+        case 1:  // "the lines are all knotted": the last creature moved still shows as dragged
             if (demo_knotted_waiting()) {
+                ASSERT_EQ(vertex_count, DEMO_CREATURES);
                 EXPECT_FALSE(is_crossing_free());
-                expect_at_rest_looking_in("knotted");
+                const Vertex& last = vertices[DEMO_LAST_MOVED];
+                EXPECT_EQ(sprite_get(DEMO_LAST_MOVED)->frame, FRAME_SET_DRAGGED + last.facing);
+                for (int k = 0; k < last.degree; ++k) {
+                    const int j = last.neighbours[k];
+                    EXPECT_EQ(sprite_get(j)->frame, FRAME_SET_NEIGHBOUR + vertices[j].facing) << "neighbour " << j;
+                }
+                expect_lines_follow_the_crossing_test("knotted");
                 d.tap(120, 100);
                 phase = 2;
             }
             break;
         case 2:  // "a line that is free turns green": all five have landed
             if (demo_untangled_waiting()) {
+                ASSERT_EQ(vertex_count, DEMO_CREATURES);
                 EXPECT_TRUE(is_crossing_free());
-                expect_at_rest_looking_in("untangled");
+                expect_lines_follow_the_crossing_test("untangled");
+                for (int c = 0; c < DEMO_CREATURES; ++c) {
+                    // Home of creature c: the building circle mirrored left-right.
+                    const int u = (512 * c) / 5;
+                    const int tx = 120 + ((-cos512(u) * 110) >> 8);
+                    const int ty = DEMO_CENTRE_Y + ((-sin512(u) * 110) >> 8);
+                    // The slide's last step truncates, so it may stop a pixel short.
+                    EXPECT_LE(std::abs(vertices[c].x - tx), 1) << "creature " << c;
+                    EXPECT_LE(std::abs(vertices[c].y - ty), 1) << "creature " << c;
+                    EXPECT_EQ(sprite_get(c)->frame, FRAME_SET_NORMAL + vertices[c].facing) << "creature " << c;
+                    EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + c)->opacity, 32) << "creature " << c;
+                }
                 throw GameStop{"demonstration seen"};
             }
             break;

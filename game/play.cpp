@@ -272,6 +272,10 @@ void pause_check(int16_t picked)
         return;
 
     soft_timer_modes[LEVEL_CLOCK] = TIMER_STOPPED;
+    // Return can arrive while nobody touches the screen, when this frame was
+    // not going to be recomposed: the fade must be seen, over the whole screen.
+    compose_enabled = 1;
+    screen_rect_full();
     for (int16_t o = 4; o <= OPACITY_FULL; o += 4) {
         set_puzzle_opacity(int16_t(OPACITY_FULL - o));
         sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);

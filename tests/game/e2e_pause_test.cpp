@@ -2,6 +2,22 @@
 // pause a level and resume it; the clock stands still in between.
 #include "support/game_driver.h"
 
+#include <cstring>
+
+#include "gfx/pixel.h"
+#include "scene/compose.h"
+
+// The picture on show is the scene as it now stands: the puzzle hidden and
+// PAUSE up, whichever way the pause was entered.
+static bool shown_picture_is_the_scene()
+{
+    static uint16_t shown[BACK_BUFFER_PIXELS];
+    std::memcpy(shown, back_buffer, sizeof shown);
+    set_screen_rect(0, 0, 239, 319);
+    compose_frame(0, 1023);
+    return std::memcmp(shown, back_buffer, sizeof shown) == 0;
+}
+
 TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
 {
     int phase = 0;
@@ -38,6 +54,7 @@ TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
                 EXPECT_EQ(sprite_get(i)->opacity, 0);
                 EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->opacity, 0);
             }
+            EXPECT_TRUE(shown_picture_is_the_scene()) << (phase == 3 ? "paused by the button" : "paused by Return");
             if (phase == 3)
                 d.tap(120, 40);
             else
@@ -56,7 +73,11 @@ TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
                 phase = 5;
             }
             break;
-        case 5:  // into the pause by the Return key
+        case 5:  // leave the level alone until nothing is recomposed any more
+            d.idle(100);
+            phase = 9;
+            break;
+        case 9:  // then into the pause by the Return key
             d.key_tap(SDLK_RETURN);
             phase = 6;
             break;

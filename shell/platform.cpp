@@ -94,14 +94,15 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     SDL_UpdateWindowSurface(window);
 }
 
-// Our key code for an SDL key, so that the pump needs no SDL names.
+// Our key code for an SDL key, so that the pump needs no SDL names. Only the
+// main Return key pauses; the keypad's Enter is a key of its own and is ignored
+// like any other.
 static int32_t key_code(SDL_Keycode sym)
 {
     switch (sym) {
     case SDLK_ESCAPE:
         return KEY_ESCAPE;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER:
         return KEY_RETURN;
     default:
         return int32_t(sym);

@@ -75,6 +75,17 @@ TEST_F(FramePump, ReturnGivesOnePressPerKeyDown)
     frame_step();
 }
 
+TEST_F(FramePump, KeypadEnterIsNotReturn)
+{
+    push_event(SDL_KEYDOWN, SDLK_KP_ENTER);
+    frame_step();
+    EXPECT_EQ(return_pressed, 0);
+    EXPECT_EQ(return_raw, 0);
+    push_event(SDL_KEYUP, SDLK_KP_ENTER);
+    frame_step();
+    EXPECT_EQ(return_pressed, 0);
+}
+
 using FramePumpDeathTest = FramePump;
 
 TEST_F(FramePumpDeathTest, EscapeCloseAndQuitEndTheProgramWithStatusZero)

@@ -14,12 +14,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "assets/assets.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
+#include "game/graph.h"
+#include "game/ui.h"
 #include "gfx/slot.h"
 #include "scene/compose.h"
 #include "scene/shape.h"
@@ -31,17 +34,13 @@ namespace {
 constexpr int SCREENS = 5;
 constexpr int SHEET_WIDTH = SCREEN_WIDTH * SCREENS;
 constexpr uint16_t EDGE_CROSSING = 0xFFFF;
-constexpr uint16_t EDGE_FREE = 0xBF6B;
+constexpr uint16_t EDGE_FREE = COLOUR_EDGE_FREE;
 
-// Slots and layers as the game uses them, so the stacking is the game's.
-constexpr uint8_t PAGE_SLOT = 0;
-constexpr uint8_t TEXT_SLOT = 5;
-constexpr uint8_t EDGE_SLOT = 10;
-constexpr uint8_t BACKGROUND_SLOT = 15;
-constexpr int16_t CREATURE_LAYER = 2;
-constexpr int16_t GLOW_LAYER = 14;
-constexpr int GLOW_BASE = 1024;
-constexpr int UI_BASE = 2048;
+// Slots, layers and ids are the game's own, so the stacking is the game's.
+constexpr uint8_t PAGE_SLOT = PICTURE_SLOT;
+constexpr int16_t CREATURE_LAYER = VERTEX_LAYER;
+constexpr int GLOW_BASE = GLOW_SPRITE_BASE;
+constexpr int UI_BASE = SPRITE_CLOSE;
 
 std::vector<uint16_t> sheet(SHEET_WIDTH * BACK_BUFFER_HEIGHT);
 int next_ui_id = UI_BASE;
@@ -336,7 +335,14 @@ int main(int argc, char** argv)
     screen_play(p);
     screen_instructions();
 
-    if (!png_write(out_1x, 1) || !png_write(out_2x, 2)) {
+    const bool written = png_write(out_1x, 1) && png_write(out_2x, 2);
+    // Pictures go back before exit, so the tool runs clean under the leak checker.
+    for (Image* image : {p.logo, p.menu, p.instructions, p.free_line, p.cross, p.demo, p.select_shape,
+                         p.load_question, p.yes_no, p.pause_button, p.pause_caption, p.level_small,
+                         p.time_small, p.level_large, p.times_up, p.game_over, p.new_record, p.scores,
+                         p.digits_large, p.digits_medium, p.digits_small, p.square, p.close_icon, p.creatures})
+        image_free(image);
+    if (!written) {
         std::fprintf(stderr, "render_scene: cannot write %s or %s\n", out_1x, out_2x);
         return 1;
     }

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws every picture the game embeds and writes them under assets/.
+"""Draws every picture the game embeds and writes them under assets/, and
+the desktop icons, which the game does not embed, under packaging/icons/.
 
 Run it with Debian's Python and Pillow (packages python3 and python3-pil):
 
@@ -22,10 +23,13 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from PIL import Image  # noqa: E402
 
-from art import caption, creature, giffile, instructions, numerals, pngfile, scenery, title, widgets  # noqa: E402
+from art import caption, creature, giffile, icon, instructions, numerals, pngfile, scenery, title, widgets  # noqa: E402
 from art.caption import BOLD, CONDENSED, Caption, fit_size  # noqa: E402
 
-ASSETS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "assets")
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ASSETS = os.path.join(ROOT, "assets")
+# Outside assets/, whose pictures are all compiled into the program.
+ICONS = os.path.join(ROOT, "packaging", "icons")
 
 
 def lines_caption(width, height, lines, seed, path=BOLD, cells=None, outline=1, drips=1.0, same_size=True,
@@ -198,6 +202,17 @@ def main():
         status = "ok" if not problems else "; ".join(problems)
         failed = failed or bool(problems)
         print("%-24s %-8s %4d x %-4d %7d bytes  %s" % (os.path.basename(path), kind, width, height, len(data),
+                                                      status))
+    for size in icon.SIZES:
+        data = pngfile.encode_rgba(icon.icon(size))
+        path = os.path.join(ICONS, "zembrolfink-%d.png" % size)
+        with open(path, "wb") as f:
+            f.write(data)
+        with open(path, "rb") as f:
+            problems = pngfile.check_png(f.read(), size, size, palette=False)
+        status = "ok" if not problems else "; ".join(problems)
+        failed = failed or bool(problems)
+        print("%-24s %-8s %4d x %-4d %7d bytes  %s" % (os.path.relpath(path, ROOT), "icon", size, size, len(data),
                                                       status))
     if failed:
         sys.exit(1)

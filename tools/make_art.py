@@ -212,7 +212,7 @@ def main():
             problems = pngfile.check_png(f.read(), size, size, palette=False)
         status = "ok" if not problems else "; ".join(problems)
         failed = failed or bool(problems)
-        print("%-24s %-8s %4d x %-4d %7d bytes  %s" % (os.path.relpath(path, ROOT), "icon", size, size, len(data),
+        print("%-24s %-8s %4d x %-4d %7d bytes  %s" % (os.path.basename(path), "icon", size, size, len(data),
                                                       status))
     if failed:
         sys.exit(1)

@@ -239,7 +239,7 @@ TEST(SaveFileTest, ReplacementKeepsPermissionsAndClearsAStaleTemporaryFile)
     // Left by a save that was cut short.
     file_put("Zembrolfink.sav.tmp", std::vector<uint8_t>(5000, 0xAB));
     const uint8_t fresh[] = {9, 8, 7, 6};
-    ASSERT_EQ(save_file_replace("Zembrolfink.sav", fresh, sizeof fresh, nullptr), 1);
+    ASSERT_EQ(save_file_replace("Zembrolfink.sav", fresh, sizeof fresh), 1);
     EXPECT_EQ(file_bytes("Zembrolfink.sav"), std::vector<uint8_t>({9, 8, 7, 6}));
     EXPECT_FALSE(file_exists("Zembrolfink.sav.tmp"));
     struct stat st;
@@ -248,11 +248,11 @@ TEST(SaveFileTest, ReplacementKeepsPermissionsAndClearsAStaleTemporaryFile)
 
     // Not a regular file: left alone.
     ASSERT_EQ(mkdir("nested.sav", 0755), 0);
-    EXPECT_EQ(save_file_replace("nested.sav", fresh, sizeof fresh, nullptr), 0);
+    EXPECT_EQ(save_file_replace("nested.sav", fresh, sizeof fresh), 0);
     EXPECT_TRUE(std::filesystem::is_directory("nested.sav"));
     // A path too long for the temporary name.
     const std::string long_name(SAVE_PATH_SIZE, 'x');
-    EXPECT_EQ(save_file_replace(long_name.c_str(), fresh, sizeof fresh, nullptr), 0);
+    EXPECT_EQ(save_file_replace(long_name.c_str(), fresh, sizeof fresh), 0);
     dir.leave();
 }
 

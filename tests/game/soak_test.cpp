@@ -5,6 +5,7 @@
 // and the heap must stay flat once every screen has been seen.
 #include "support/game_driver.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
@@ -18,6 +19,76 @@
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
+
+#include <atomic>
+
+// Without the sanitizers the C library's own figures (mallinfo2) count blocks
+// that were freed but are still cached for the thread as in use, so they move
+// with whatever happened to be freed last: the length of a path, the
+// environment. The test program keeps its own count instead. It replaces the
+// allocation functions, as the C library allows, with ones that forward to
+// the library's own and add or take off each block's usable size.
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* block, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
+void __libc_free(void* block);
+}
+
+namespace {
+
+// Usable bytes of every block handed out and not yet freed; signed, as a block
+// the loader allocated before us may be freed through us.
+std::atomic<int64_t> live_heap_bytes{0};
+
+void* block_counted(void* block)
+{
+    if (block)
+        live_heap_bytes += int64_t(malloc_usable_size(block));
+    return block;
+}
+
+}  // namespace
+
+extern "C" {
+void* malloc(size_t size) { return block_counted(__libc_malloc(size)); }
+void* calloc(size_t count, size_t size) { return block_counted(__libc_calloc(count, size)); }
+void* memalign(size_t alignment, size_t size) { return block_counted(__libc_memalign(alignment, size)); }
+void* aligned_alloc(size_t alignment, size_t size) { return memalign(alignment, size); }
+void* valloc(size_t size) { return memalign(size_t(sysconf(_SC_PAGESIZE)), size); }
+void* pvalloc(size_t size)
+{
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    return memalign(page, (size + page - 1) / page * page);
+}
+int posix_memalign(void** out, size_t alignment, size_t size)
+{
+    if (alignment % sizeof(void*) != 0 || (alignment & (alignment - 1)) != 0)
+        return EINVAL;
+    void* block = memalign(alignment, size);
+    if (!block && size != 0)
+        return ENOMEM;
+    *out = block;
+    return 0;
+}
+void free(void* block)
+{
+    if (!block)
+        return;
+    live_heap_bytes -= int64_t(malloc_usable_size(block));
+    __libc_free(block);
+}
+void* realloc(void* block, size_t size)
+{
+    const int64_t old = block ? int64_t(malloc_usable_size(block)) : 0;
+    void* moved = __libc_realloc(block, size);
+    // A failed realloc keeps the old block; one to size 0 frees it.
+    if (moved || (block && size == 0))
+        live_heap_bytes -= old;
+    return block_counted(moved);
+}
+}
 #endif
 
 namespace {
@@ -28,8 +99,7 @@ size_t heap_in_use()
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
 #else
-    const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;   // small chunks in use, and the large ones mapped on their own
+    return size_t(live_heap_bytes.load());
 #endif
 }
 

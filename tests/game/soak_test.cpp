@@ -27,7 +27,11 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 // with whatever happened to be freed last: the length of a path, the
 // environment. The test program keeps its own count instead. It replaces the
 // allocation functions, as the C library allows, with ones that forward to
-// the library's own and add or take off each block's usable size.
+// the library's own and add or take off each block's usable size: the request
+// rounded up to the allocator's granule, or 16 bytes more when a free chunk
+// too small to split is handed out whole. Two runs can therefore differ
+// only by that slack on the blocks made between two samples (16 bytes were
+// seen between two checkout paths), far inside HEAP_GROWTH_BOUND.
 extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_calloc(size_t count, size_t size);
@@ -423,9 +427,10 @@ private:
 // the pictures of those screens have been freed, and the last puzzle's line
 // nodes have been released. Only growth is bounded: what the heap holds at
 // level 10 depends on where the checkout lies and how the test was started
-// (paths, the environment), none of which changes between two titles. What may still be new after level 10 is a
-// sprite record (88 bytes, made on the first use of its id and kept for the
-// run): the chooser first offers three classic levels in the second round.
+// (paths, the environment, the tests run before it), none of which changes
+// between two titles. What may still be new after level 10 is a sprite record
+// (88 bytes, made on the first use of its id and kept for the run): the
+// chooser first offers three classic levels in the second round.
 // A level's smallest allocation of its own is one 40-byte line node; losing
 // even one of them every other level for the last thirty levels would add
 // 600 bytes, so 512 lets a few first-time sprites through and no steady leak.

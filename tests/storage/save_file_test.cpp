@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 #include "storage/level_file.h"
@@ -57,7 +58,19 @@ std::vector<uint8_t> profile_image(const Profile& p)
 }
 
 // Seconds a check in a child may take before it counts as hung.
-constexpr unsigned HANG_SECONDS = 60;
+constexpr unsigned HANG_SECONDS = 30;
+
+// The first `limit` bytes of a file, however long it is.
+std::vector<uint8_t> file_head(const char* name, size_t limit)
+{
+    std::vector<uint8_t> bytes(limit);
+    FILE* f = std::fopen(name, "rb");
+    if (!f)
+        return {};
+    bytes.resize(std::fread(bytes.data(), 1, limit, f));
+    std::fclose(f);
+    return bytes;
+}
 
 }  // namespace
 
@@ -221,12 +234,14 @@ TEST(SaveFileTest, LevelFileFarLongerThanItsLastSlotIsCutThere)
     expect[1] = 1;
     const std::vector<uint8_t> slot = slot_bytes(ring_game(10, 5));
     std::copy(slot.begin(), slot.end(), expect.begin() + 290);
-    EXPECT_TRUE(file_bytes(name) == expect);
+    EXPECT_EQ(std::filesystem::file_size(name), expect.size());
+    EXPECT_TRUE(file_head(name, expect.size()) == expect);
 
     stretch();
     EXPECT_EQ(limited([] { return saved_flag_clear(5, 1); }), 1);
     expect[4] = 0;
-    EXPECT_TRUE(file_bytes(name) == expect);
+    EXPECT_EQ(std::filesystem::file_size(name), expect.size());
+    EXPECT_TRUE(file_head(name, expect.size()) == expect);
 
     // The saved game reads back from the file cut to size.
     SavedGame last{};

@@ -4,8 +4,8 @@
 #include "game/graph.h"
 
 #include "game/mode.h"
-#include "scene/shape.h"
 #include "gfx/pixel.h"
+#include "scene/shape.h"
 #include "scene/sprite.h"
 #include "shell/engine.h"
 #include "shell/frame.h"

@@ -117,21 +117,36 @@ static void level_files_write()
         fail("cannot enter " + dir);
     char name[64];
     level_file_name(0, name, sizeof name);
-    auto keep = [&](const char* as) {
-        bytes_put(dir + "/" + as, bytes_get(name));
+    const std::string resume_dir = dir_make("resume");
+    // Each level file is also a resume seed: a script that resumes `slot`,
+    // presses its first creature and drags it a little, then the file.
+    auto keep = [&](const char* as, uint8_t slot) {
+        const std::vector<uint8_t> file = bytes_get(name);
+        bytes_put(dir + "/" + as, file);
+        std::vector<uint8_t> seed = {slot, 0, 0, 0, 12, 6, uint8_t(-20), 30};
+        seed.insert(seed.end(), file.begin(), file.end());
+        bytes_put(resume_dir + "/" + as, seed);
         std::remove(name);
     };
 
     saved_game_write(1, 0, ring_make(1, 1500));
-    keep("level1");
+    keep("level1", 0);
 
     saved_game_write(3, 0, ring_make(3, 61000));
-    keep("level3_padded");
+    keep("level3_padded", 2);
 
     for (uint8_t level = 1; level <= 4; ++level)
         saved_game_write(level, 0, ring_make(level, level * 1000u));
     saved_flag_clear(2, 0);
-    keep("levels1to4_cleared2");
+    keep("levels1to4_cleared2", 3);
+
+    // Creatures at the ends of the 16-bit range: never resumed.
+    SavedGame far = ring_make(2, 900);
+    far.vertices[0].x = INT16_MAX;
+    far.vertices[3].x = INT16_MIN;
+    far.vertices[5].y = INT16_MAX;
+    saved_game_write(2, 0, far);
+    keep("level2_far_creatures", 1);
 
     saved_game_write(2, 0, ring_make(2, 7));
     std::vector<uint8_t> bytes = bytes_get(name);

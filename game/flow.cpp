@@ -22,6 +22,7 @@
 #include "shell/engine.h"
 #include "shell/frame.h"
 #include "shell/input.h"
+#include "storage/level_file.h"
 #include "storage/profile.h"
 
 // Shared pictures, loaded once by common_images_load and kept for the run.
@@ -153,9 +154,12 @@ static int level_prepare(int n)
     if (n >= RESUME_OFFSET) {
         const int slot = n - RESUME_OFFSET;
         t = slot + 1;
-        // A save that cannot be read back is replaced by a fresh level of the same number.
+        // A save that cannot be read back is replaced by a fresh level of the
+        // same number, and its flag goes, so the chooser stops offering a
+        // game that will never load.
         if (graph_load(uint8_t(slot), level_file_index))
             return t;
+        saved_flag_clear(uint8_t(t), level_file_index);
     }
     saved_elapsed = 0;
     vertex_count = uint16_t(level_vertices_capped(game_mode, t));

@@ -58,7 +58,7 @@ void face_centre();
 uint8_t graph_save(uint8_t level, uint8_t file);
 // Rebuilds the puzzle from slot k (level k + 1) of level file `file` and sets
 // saved_elapsed. Returns 0, with the current puzzle untouched, when the slot is
-// missing or not a sound puzzle.
+// missing or not a sound puzzle, or a creature in it stands off the screen.
 uint8_t graph_load(uint8_t slot, uint8_t file);
 
 // The crossing rule. Where the lines meet, at parameter ta along P1P2 and tb

@@ -4,8 +4,10 @@
 #include "game/graph.h"
 
 #include "game/mode.h"
+#include "gfx/pixel.h"
 #include "scene/shape.h"
 #include "scene/sprite.h"
+#include "shell/engine.h"
 #include "shell/frame.h"
 #include "storage/level_file.h"
 
@@ -33,13 +35,26 @@ uint8_t graph_save(uint8_t level, uint8_t file)
     return saved_game_write(level, file, game);
 }
 
+// The game only ever saves creatures it could show, so one standing off the
+// screen comes from a damaged or hand-made file. Picking, dragging and the
+// walk-off all assume creatures on the screen; such a save is refused whole.
+static bool saved_game_on_screen(const SavedGame& game)
+{
+    for (int i = 0; i < game.vertex_count; ++i) {
+        const SavedVertex& s = game.vertices[i];
+        if (s.x < 0 || s.x >= SCREEN_WIDTH || s.y < 0 || s.y >= screen_height)
+            return false;
+    }
+    return true;
+}
+
 // saved_game_read has already checked the record (counts, degrees, indices, and
 // that every edge is listed once by each end), so nothing here can overrun the
 // tables or give a vertex a fifth edge.
 uint8_t graph_load(uint8_t slot, uint8_t file)
 {
     SavedGame& game = scratch_game;
-    if (!saved_game_read(slot, file, &game))
+    if (!saved_game_read(slot, file, &game) || !saved_game_on_screen(game))
         return 0;
     const int n = game.vertex_count;
     shape_list_clear(EDGE_SHAPE_LIST);

@@ -3,6 +3,7 @@
 // and walk off while the sudden-death bonus and score count up.
 #include "game/level.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "assets/assets.h"
@@ -165,6 +166,20 @@ static uint8_t facing_turn(uint8_t facing, bool left_half)
     return facing;
 }
 
+// One step of the walk-off, taken in 32 bits and held at the ends of the
+// 16-bit range: a creature far off the screen stays beyond its edge instead of
+// wrapping round to the other side, so every creature reaches its end and the
+// walk-off ends wherever it started.
+static int16_t walk_step(int16_t x, int32_t step)
+{
+    const int32_t next = int32_t(x) + step;
+    if (next < INT16_MIN)
+        return INT16_MIN;
+    if (next > INT16_MAX)
+        return INT16_MAX;
+    return int16_t(next);
+}
+
 void level_outro(uint8_t level, int8_t fade, int8_t result)
 {
     const bool sudden_death = game_mode == MODE_SUDDEN_DEATH;
@@ -220,10 +235,10 @@ void level_outro(uint8_t level, int8_t fade, int8_t result)
         for (int i = 0; i < vertex_count; ++i) {
             Vertex& v = vertices[i];
             if (v.x < SCREEN_MIDDLE_X) {
-                vertex_place(i, int16_t(v.x - speed), v.y);
+                vertex_place(i, walk_step(v.x, -speed), v.y);
                 gone = gone && v.x < WALK_LEFT_END;
             } else {
-                vertex_place(i, int16_t(v.x + speed), v.y);
+                vertex_place(i, walk_step(v.x, speed), v.y);
                 gone = gone && v.x > WALK_RIGHT_END;
             }
             sprite_table[GLOW_SPRITE_BASE + i]->opacity = glow_opacity;

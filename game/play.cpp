@@ -53,11 +53,12 @@ int caption_sprite_count(uint8_t level)
 int16_t vertex_pick(int16_t x, int16_t y)
 {
     int16_t picked = -1;
-    int32_t best = PICK_RANGE_SQ;
+    int64_t best = PICK_RANGE_SQ;
     for (int i = 0; i < vertex_count; ++i) {
-        int32_t dx = int32_t(x) - vertices[i].x;
-        int32_t dy = int32_t(y) - vertices[i].y;
-        int32_t dist = dx * dx + dy * dy;
+        // Two 16-bit coordinates can lie 65535 apart: the square needs 64 bits.
+        const int64_t dx = int64_t(x) - vertices[i].x;
+        const int64_t dy = int64_t(y) - vertices[i].y;
+        const int64_t dist = dx * dx + dy * dy;
         // Strictly closer only: of two at the same distance the lower index stays.
         if (dist < best) {
             best = dist;

@@ -2,6 +2,8 @@
 // game reads, and lets the player test and grab sprites with the pointer.
 #include "shell/input.h"
 
+#include <cstdint>
+
 #include "gfx/pixel.h"
 #include "scene/sprite.h"
 #include "shell/engine.h"
@@ -81,15 +83,25 @@ static Sprite* sprite_find(int id)
     return sprite_table[id];
 }
 
+// A position computed in 32 bits, held within the 16 bits a position has.
+static int16_t position_saturate(int32_t v)
+{
+    if (v < INT16_MIN)
+        return INT16_MIN;
+    if (v > INT16_MAX)
+        return INT16_MAX;
+    return int16_t(v);
+}
+
 uint8_t sprite_hit(int id)
 {
     const Sprite* sprite = sprite_find(id);
     if (!sprite || !sprite->active)
         return 0;
-    int16_t left = int16_t(sprite->x - (sprite->w >> 1));
-    int16_t top = int16_t(sprite->y - (sprite->h >> 1));
-    int16_t right = int16_t(left + sprite->w - 1);
-    int16_t bottom = int16_t(top + sprite->h - 1);
+    const int32_t left = int32_t(sprite->x) - (sprite->w >> 1);
+    const int32_t top = int32_t(sprite->y) - (sprite->h >> 1);
+    const int32_t right = left + sprite->w - 1;
+    const int32_t bottom = top + sprite->h - 1;
     return left <= pointer_x && pointer_x <= right && top <= pointer_y && pointer_y <= bottom;
 }
 
@@ -102,11 +114,12 @@ uint8_t sprite_drag(int id)
     bool grabbed_now = false;
     if (!drag_active) {
         // One column and one row more than sprite_hit's box: a small
-        // creature is a little easier to pick up than to tap.
-        int16_t left = int16_t(sprite->x - (sprite->w >> 1));
-        int16_t top = int16_t(sprite->y - (sprite->h >> 1));
-        int16_t right = int16_t(left + sprite->w);
-        int16_t bottom = int16_t(top + sprite->h);
+        // creature is a little easier to pick up than to tap. In 32 bits, so
+        // a sprite near the ends of the 16-bit range gets no wrapped box.
+        const int32_t left = int32_t(sprite->x) - (sprite->w >> 1);
+        const int32_t top = int32_t(sprite->y) - (sprite->h >> 1);
+        const int32_t right = left + sprite->w;
+        const int32_t bottom = top + sprite->h;
         if (pointer_x < left || pointer_x > right || pointer_y < top || pointer_y > bottom)
             return 0;
         drag_active = 1;
@@ -121,11 +134,14 @@ uint8_t sprite_drag(int id)
         drag_dy = 0;
     } else {
         // Moved by the pointer's movement, not to the pointer, so the sprite
-        // keeps the offset at which it was picked up.
-        drag_dx = int16_t(pointer_x - last_drag_x);
-        drag_dy = int16_t(pointer_y - last_drag_y);
-        sprite->x = int16_t(sprite->x + drag_dx);
-        sprite->y = int16_t(sprite->y + drag_dy);
+        // keeps the offset at which it was picked up. Summed in 32 bits and
+        // held at the ends of the range: a sprite never jumps to the far side.
+        const int32_t dx = int32_t(pointer_x) - last_drag_x;
+        const int32_t dy = int32_t(pointer_y) - last_drag_y;
+        drag_dx = position_saturate(dx);
+        drag_dy = position_saturate(dy);
+        sprite->x = position_saturate(sprite->x + dx);
+        sprite->y = position_saturate(sprite->y + dy);
     }
     last_drag_x = pointer_x;
     last_drag_y = pointer_y;

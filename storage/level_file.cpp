@@ -3,7 +3,8 @@
 // file holds, nothing here reads or writes past its own tables, and a slot that
 // is not a sound puzzle is refused whole. Changes are made to a copy of the
 // file in memory, which then replaces the file in one step, so a crash never
-// leaves a file half patched.
+// leaves a file half patched. Anything but a regular file under a level
+// file's name is no file to the readers and is never replaced.
 #include "storage/level_file.h"
 
 #include <cerrno>
@@ -61,40 +62,28 @@ void level_file_name(uint8_t file, char* out, int size)
     std::snprintf(out, size_t(size), "%sZembrolShape%d.lvl", data_dir_prefix, int(file));
 }
 
-static FILE* level_file_open(uint8_t file, const char* mode)
+// Opens the level file for reading; null when there is no regular file (see save_file_open).
+static FILE* level_file_open(uint8_t file)
 {
     char name[SAVE_PATH_SIZE];
     level_file_name(file, name, sizeof name);
-    return std::fopen(name, mode);
+    return save_file_open(name);
 }
 
 // Loads the start of the file into level_image and returns how many bytes it
 // holds: 0 when there is no file, -1 when it exists but cannot be read (it is
-// then left alone rather than replaced by a new one). A file longer than
-// level_image is returned as full, with *rest open at the first byte past
-// the image so that the replacement can carry the tail over unchanged; the
-// caller closes it.
-static long level_image_load(const char* name, FILE** rest)
+// then left alone rather than replaced by a new one). Only the first
+// LEVEL_FILE_MAX_SIZE bytes are read, however long the file: nothing past
+// them means anything, and the replacement leaves them out.
+static long level_image_load(const char* name)
 {
-    *rest = nullptr;
-    FILE* f = std::fopen(name, "rb");
+    FILE* f = save_file_open(name);
     if (!f)
         return errno == ENOENT ? 0 : -1;
     const size_t got = std::fread(level_image, 1, sizeof level_image, f);
-    if (std::ferror(f)) {
-        std::fclose(f);
-        return -1;
-    }
-    if (got == sizeof level_image && std::fgetc(f) != EOF) {
-        if (std::fseek(f, LEVEL_FILE_MAX_SIZE, SEEK_SET) != 0) {
-            std::fclose(f);
-            return -1;
-        }
-        *rest = f;
-    } else {
-        std::fclose(f);
-    }
-    return long(got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? -1 : long(got);
 }
 
 static void put16(uint8_t* p, uint32_t v)
@@ -112,7 +101,7 @@ static uint16_t get16(const uint8_t* p)
 uint8_t saved_flags_read(uint8_t file)
 {
     std::memset(saved_flags, 0, sizeof saved_flags);
-    FILE* f = level_file_open(file, "rb");
+    FILE* f = level_file_open(file);
     if (!f)
         return 0;
     const size_t got = std::fread(saved_flags, 1, sizeof saved_flags, f);
@@ -157,15 +146,14 @@ static void slot_encode(const SavedGame& game, uint8_t* out)
 
 // Slots before this one that lie past the end of the file are padded, each with
 // its own number, so the file grows only to the end of the level's slot; bytes
-// the change does not reach, a tail past the last slot included, stay as they were.
+// the change does not reach stay as they were, up to the end of the last slot.
 uint8_t saved_game_write(uint8_t level, uint8_t file, const SavedGame& game)
 {
     if (!saved_game_fits(level, game))
         return 0;
     char name[SAVE_PATH_SIZE];
     level_file_name(file, name, sizeof name);
-    FILE* rest = nullptr;
-    const long length = level_image_load(name, &rest);
+    const long length = level_image_load(name);
     if (length < 0)
         return 0;
 
@@ -187,10 +175,7 @@ uint8_t saved_game_write(uint8_t level, uint8_t file, const SavedGame& game)
     if (slot_end > end)
         end = slot_end;
 
-    const uint8_t done = save_file_replace(name, level_image, size_t(end), rest);
-    if (rest)
-        std::fclose(rest);
-    return done;
+    return save_file_replace(name, level_image, size_t(end));
 }
 
 // Degrees within four, neighbours in range and not the vertex itself, no
@@ -234,7 +219,7 @@ uint8_t saved_game_read(uint8_t slot, uint8_t file, SavedGame* game)
     const int32_t expected = saved_slot_vertices(slot);
     if (expected > SAVED_MAX_VERTICES)
         return 0;
-    FILE* f = level_file_open(file, "rb");
+    FILE* f = level_file_open(file);
     if (!f)
         return 0;
     static uint8_t bytes[SLOT_BUFFER_SIZE];
@@ -271,18 +256,15 @@ uint8_t saved_flag_clear(uint8_t level, uint8_t file)
         return 0;
     char name[SAVE_PATH_SIZE];
     level_file_name(file, name, sizeof name);
-    FILE* rest = nullptr;
-    const long length = level_image_load(name, &rest);
+    const long length = level_image_load(name);
     uint8_t done = 0;
     if (length >= SAVED_FLAG_COUNT) {
         if (level_image[level - 1] == 0) {
             done = 1;
         } else {
             level_image[level - 1] = 0;
-            done = save_file_replace(name, level_image, size_t(length), rest);
+            done = save_file_replace(name, level_image, size_t(length));
         }
     }
-    if (rest)
-        std::fclose(rest);
     return done;
 }

@@ -6,7 +6,8 @@ constexpr int SAVED_FLAG_COUNT = 200;
 constexpr int SAVED_MAX_VERTICES = 512;
 constexpr int SAVED_MAX_DEGREE = 4;
 // The flags and the slots of all 200 levels: the longest file the layout gives
-// meaning to. Bytes past it are carried over unchanged by every write.
+// meaning to. A write reads no further and writes the file back cut to it, so
+// a huge file costs a save no more than a full one.
 constexpr int32_t LEVEL_FILE_MAX_SIZE = 1408414;
 
 struct SavedVertex {
@@ -36,7 +37,8 @@ void level_file_name(uint8_t file, char* out, int size);
 // Reads the 200 flags of the file; all zero and 0 when it cannot be read.
 uint8_t saved_flags_read(uint8_t file);
 // Writes game as level L (from 1) and sets its flag; 0 when refused or failed.
-// The file is replaced whole in one step: a failure leaves it as it was.
+// The file is replaced whole in one step (see save_file_replace): a failure
+// leaves it as it was.
 uint8_t saved_game_write(uint8_t level, uint8_t file, const SavedGame& game);
 // Reads and checks slot k (from 0) into game; 0, with game untouched, when the
 // slot is missing or not a sound puzzle.

@@ -85,7 +85,7 @@ uint8_t profile_open(const char* name, Profile* record)
 {
     std::snprintf(profile_path, sizeof profile_path, "%s%s.sav", data_dir_prefix, name);
     bound_record = record;
-    FILE* f = std::fopen(profile_path, "rb");
+    FILE* f = save_file_open(profile_path);
     if (!f)
         return 0;
     std::fclose(f);
@@ -97,7 +97,7 @@ uint8_t profile_read()
 {
     if (!bound_record)
         return 0;
-    FILE* f = std::fopen(profile_path, "rb");
+    FILE* f = save_file_open(profile_path);
     if (!f)
         return 0;
     uint8_t image[PROFILE_SIZE];
@@ -115,7 +115,7 @@ uint8_t profile_write()
         return 0;
     uint8_t image[PROFILE_SIZE];
     profile_encode(*bound_record, image);
-    return save_file_replace(profile_path, image, sizeof image, nullptr);
+    return save_file_replace(profile_path, image, sizeof image);
 }
 
 // Best times are whole seconds of game time, capped at 99:59. Levels past the

@@ -1,10 +1,14 @@
-// Crash-safe replacement of a save file. The new content is written in full to
-// "<path>.tmp" in the same directory, forced to the disk, and renamed over the
-// old file; rename within one directory is atomic, so at every moment the
-// name holds either the complete old file or the complete new one.
+// Save files on disk. Readers open without waiting and take regular files
+// only. A replacement is written in full to "<target>.tmp" beside the file,
+// forced to the disk, and renamed over it; rename within one directory is
+// atomic, so at every moment the name holds either the complete old file or
+// the complete new one. Only a folder that refuses new files makes a save
+// write into the old file instead.
 #include "storage/save_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,9 +19,14 @@
 SaveStep save_fault_step = SAVE_STEP_NONE;
 
 constexpr char TEMP_SUFFIX[] = ".tmp";
-constexpr int TEMP_PATH_SIZE = SAVE_PATH_SIZE + sizeof TEMP_SUFFIX - 1;
-constexpr size_t COPY_CHUNK = 16384;
+constexpr int TARGET_PATH_SIZE = PATH_MAX;
+constexpr int TEMP_PATH_SIZE = TARGET_PATH_SIZE + sizeof TEMP_SUFFIX - 1;
+constexpr int MAX_LINK_HOPS = 40;              // as many as the system itself follows
 constexpr mode_t NEW_FILE_MODE = 0666;         // narrowed by the umask, as fopen would
+// Written in place, this much of the start goes last: the level files' flags
+// and the whole profile lie in it, so a save cut short in place leaves the
+// start saying what it said before.
+constexpr size_t IN_PLACE_HEAD = 512;
 
 // False when the test seam asks this step to fail.
 static bool step_allowed(SaveStep step)
@@ -25,13 +34,76 @@ static bool step_allowed(SaveStep step)
     return save_fault_step != step;
 }
 
+FILE* save_file_open(const char* path)
+{
+    if (std::strlen(path) >= size_t(SAVE_PATH_SIZE)) {
+        errno = ENAMETOOLONG;
+        return nullptr;
+    }
+    // Without O_NONBLOCK a named pipe would hold the game until someone wrote to it.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = ENOENT;
+        return nullptr;
+    }
+    FILE* f = fdopen(fd, "rb");
+    if (!f)
+        close(fd);
+    return f;
+}
+
+// A file size limit raises SIGXFSZ, which ends the process, on the write that
+// passes it. Ignored, the write just fails with EFBIG, which the save handles
+// as it handles a full disk. Set before every save, as cheap as checking it.
+static void size_limit_signal_ignore()
+{
+    signal(SIGXFSZ, SIG_IGN);
+}
+
+// Follows path through symbolic links to the name that holds the data, into
+// out. A name that does not exist yet is its own target (the save creates it,
+// beside a dangling link's end too). False for a loop of links, a link that
+// cannot be read or a target too long.
+static bool link_target_find(const char* path, char* out)
+{
+    std::strcpy(out, path);
+    for (int hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        struct stat st;
+        if (lstat(out, &st) != 0)
+            return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        char link[TARGET_PATH_SIZE];
+        const ssize_t n = readlink(out, link, sizeof link - 1);
+        if (n <= 0)
+            return false;
+        link[n] = '\0';
+        // A relative link is read from the folder the link lies in.
+        size_t keep = 0;
+        if (link[0] != '/') {
+            const char* slash = std::strrchr(out, '/');
+            keep = slash ? size_t(slash - out) + 1 : 0;
+        }
+        if (keep + size_t(n) >= size_t(TARGET_PATH_SIZE))
+            return false;
+        std::memcpy(out + keep, link, size_t(n) + 1);
+    }
+    return false;
+}
+
 // The temporary file is created afresh, never reused: whatever a crash left
 // under its name is removed first, and O_EXCL keeps us from writing through a
-// link someone left there.
+// link someone left there. On failure errno says why.
 static FILE* temp_create(const char* temp)
 {
-    if (!step_allowed(SAVE_STEP_OPEN))
+    if (!step_allowed(SAVE_STEP_OPEN)) {
+        errno = EIO;
         return nullptr;
+    }
     if (unlink(temp) != 0 && errno != ENOENT)
         return nullptr;
     const int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NEW_FILE_MODE);
@@ -39,31 +111,12 @@ static FILE* temp_create(const char* temp)
         return nullptr;
     FILE* f = fdopen(fd, "wb");
     if (!f) {
+        const int why = errno;
         close(fd);
         unlink(temp);
+        errno = why;
     }
     return f;
-}
-
-static bool tail_copy(FILE* tail, FILE* to)
-{
-    char chunk[COPY_CHUNK];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, tail);
-        if (got > 0 && std::fwrite(chunk, 1, got, to) != got)
-            return false;
-        if (got < sizeof chunk)
-            return !std::ferror(tail);
-    }
-}
-
-static bool temp_fill(FILE* f, const uint8_t* head, size_t length, FILE* tail)
-{
-    if (!step_allowed(SAVE_STEP_WRITE))
-        return false;
-    if (length > 0 && std::fwrite(head, 1, length, f) != length)
-        return false;
-    return !tail || tail_copy(tail, f);
 }
 
 // The rename is only known to survive a power cut once the directory entry is
@@ -71,7 +124,7 @@ static bool temp_fill(FILE* f, const uint8_t* head, size_t length, FILE* tail)
 // be undone and is not reported; the content itself was synced before.
 static void directory_sync(const char* path)
 {
-    char dir[SAVE_PATH_SIZE];
+    char dir[TARGET_PATH_SIZE];
     const char* slash = std::strrchr(path, '/');
     if (!slash) {
         std::strcpy(dir, ".");
@@ -87,36 +140,104 @@ static void directory_sync(const char* path)
     close(fd);
 }
 
-uint8_t save_file_replace(const char* path, const uint8_t* head, size_t length, FILE* tail)
+// The whole replacement through a temporary file. When the temporary file
+// cannot be created, *create_error holds why (else 0).
+static bool replace_by_rename(const char* target, const uint8_t* bytes, size_t length, const struct stat* old,
+                              int* create_error)
 {
-    const size_t path_length = std::strlen(path);
-    if (path_length == 0 || path_length >= size_t(SAVE_PATH_SIZE))
-        return 0;
+    *create_error = 0;
     char temp[TEMP_PATH_SIZE];
-    std::memcpy(temp, path, path_length);
-    std::memcpy(temp + path_length, TEMP_SUFFIX, sizeof TEMP_SUFFIX);
-
-    // The old file's write permission is honoured even though the rename
-    // would only need the directory's.
-    struct stat old;
-    const bool had_old = stat(path, &old) == 0;
-    if (had_old && (!S_ISREG(old.st_mode) || access(path, W_OK) != 0))
-        return 0;
+    const size_t target_length = std::strlen(target);
+    std::memcpy(temp, target, target_length);
+    std::memcpy(temp + target_length, TEMP_SUFFIX, sizeof TEMP_SUFFIX);
 
     FILE* f = temp_create(temp);
-    if (!f)
-        return 0;
-    bool ok = !had_old || fchmod(fileno(f), old.st_mode & 07777) == 0;
-    ok = ok && temp_fill(f, head, length, tail);
+    if (!f) {
+        *create_error = errno;
+        return false;
+    }
+    bool ok = !old || fchmod(fileno(f), old->st_mode & 07777) == 0;
+    ok = ok && step_allowed(SAVE_STEP_WRITE) && (length == 0 || std::fwrite(bytes, 1, length, f) == length);
     ok = ok && step_allowed(SAVE_STEP_FLUSH) && std::fflush(f) == 0;
     ok = ok && step_allowed(SAVE_STEP_SYNC) && fsync(fileno(f)) == 0;
     // Closed whatever happened; a close that fails may have lost data.
     ok = std::fclose(f) == 0 && ok && step_allowed(SAVE_STEP_CLOSE);
-    ok = ok && step_allowed(SAVE_STEP_RENAME) && std::rename(temp, path) == 0;
+    ok = ok && step_allowed(SAVE_STEP_RENAME) && std::rename(temp, target) == 0;
     if (!ok) {
         unlink(temp);
-        return 0;
+        return false;
     }
-    directory_sync(path);
+    directory_sync(target);
+    return true;
+}
+
+// Errors of creating the temporary file that say the folder takes no new
+// file, while the old one may still be written where it lies.
+static bool folder_refuses_new_files(int error)
+{
+    return error == EACCES || error == EPERM || error == ENOSPC || error == EDQUOT;
+}
+
+static bool bytes_put(int fd, const uint8_t* bytes, size_t length, off_t offset)
+{
+    while (length > 0) {
+        const ssize_t n = pwrite(fd, bytes, length, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        length -= size_t(n);
+        offset += n;
+    }
+    return true;
+}
+
+// The fallback when no temporary file can be made: not atomic, so it is
+// ordered to do the least harm if cut short. Everything past the first block
+// goes first and is synced, then the first block, where our files say what
+// the rest means; then the file is cut to its new length and synced again.
+static bool write_in_place(const char* target, const uint8_t* bytes, size_t length)
+{
+    const int fd = open(target, O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const size_t head = length < IN_PLACE_HEAD ? length : IN_PLACE_HEAD;
+    ok = ok && step_allowed(SAVE_STEP_WRITE);
+    if (ok && length > head)
+        ok = bytes_put(fd, bytes + head, length - head, off_t(head)) && fdatasync(fd) == 0;
+    ok = ok && bytes_put(fd, bytes, head, 0);
+    ok = ok && (st.st_size <= off_t(length) || ftruncate(fd, off_t(length)) == 0);
+    ok = ok && step_allowed(SAVE_STEP_SYNC) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok && step_allowed(SAVE_STEP_CLOSE);
+    return ok;
+}
+
+uint8_t save_file_replace(const char* path, const uint8_t* bytes, size_t length)
+{
+    size_limit_signal_ignore();
+    const size_t path_length = std::strlen(path);
+    if (path_length == 0 || path_length >= size_t(SAVE_PATH_SIZE))
+        return 0;
+    char target[TARGET_PATH_SIZE];
+    if (!link_target_find(path, target))
+        return 0;
+
+    // The old file's write permission is honoured even though the rename
+    // would only need the directory's.
+    struct stat old;
+    const bool had_old = lstat(target, &old) == 0;
+    if (had_old && (!S_ISREG(old.st_mode) || access(target, W_OK) != 0))
+        return 0;
+
+    int create_error = 0;
+    bool saved = replace_by_rename(target, bytes, length, had_old ? &old : nullptr, &create_error);
+    if (!saved && had_old && folder_refuses_new_files(create_error))
+        saved = write_in_place(target, bytes, length);
+    if (!saved)
+        return 0;
+    // Every successful save, whichever way it went, ends here.
     return 1;
 }

@@ -1,5 +1,6 @@
 // End to end, classic play: solving level 1 books a record and opens level 2;
-// leaving a level after a pick saves it, and the saved game comes back exactly.
+// leaving a level after a pick saves it, and the saved game comes back exactly;
+// a saved game that will not load gives a fresh level and loses its mark.
 #include "support/game_driver.h"
 
 #include "game/screens.h"
@@ -263,11 +264,40 @@ TEST_F(GameTest, UnreadableSaveGivesAFreshLevelOfTheSameNumber)
                 EXPECT_EQ(saved_elapsed, 0u);
                 EXPECT_EQ(sprite_get(SPRITE_LEVEL_DIGITS)->frame, 2);
                 EXPECT_FALSE(is_crossing_free());
-                throw GameStop{"fresh level 2"};
+                // The save that will never load is no longer marked; its slot stays.
+                std::vector<uint8_t> expect = level_file;
+                expect[1] = 0;
+                EXPECT_EQ(file_bytes("ZembrolShape0.lvl"), expect);
+                d.tap(CLOSE_X, CLOSE_Y);  // left untouched: nothing saved
+                phase = 4;
+            }
+            break;
+        case 4:
+            if (title_waiting()) {
+                walk.step = 0;
+                phase = 5;
+            }
+            break;
+        case 5:
+            if (walk(d, MODE_CLASSIC))
+                phase = 6;
+            break;
+        case 6:
+            if (chooser_waiting()) {
+                EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 2);  // green now
+                sprite_tap(d, chooser_digit(2));
+                phase = 7;
+            }
+            break;
+        case 7:  // straight into a fresh level: no question asked
+            EXPECT_FALSE(question_waiting());
+            if (in_play()) {
+                EXPECT_EQ(saved_elapsed, 0u);
+                throw GameStop{"fresh level 2 without asking"};
             }
             break;
         }
     });
     driver.run();
-    EXPECT_EQ(driver.stop_reason, "fresh level 2");
+    EXPECT_EQ(driver.stop_reason, "fresh level 2 without asking");
 }

@@ -177,6 +177,10 @@ protected:
         for (int i = 0; i < n; ++i) {
             points.push_back(point_at(i));
             placed.emplace_back(vertices[i].x, vertices[i].y);
+            // On the screen: a level left unsolved is saved as it stands and
+            // must pass the resume's check that every creature is on screen.
+            EXPECT_TRUE(vertices[i].x >= 0 && vertices[i].x < 240 && vertices[i].y >= 0 && vertices[i].y < 320)
+                << "vertex " << i << " at " << vertices[i].x << ", " << vertices[i].y;
             EXPECT_EQ(sprite_table[i]->x, vertices[i].x);
             EXPECT_EQ(sprite_table[GLOW_SPRITE_BASE + i]->y, vertices[i].y);
             for (int k = 0; k < vertices[i].degree; ++k) {

@@ -129,6 +129,29 @@ TEST_F(GameWorldTest, SuddenDeathOutroCountsBonusAndScoreAndTheCreaturesWalkOff)
             EXPECT_EQ(vertices[i].edge_lines[k]->opacity, 0);
 }
 
+// Wherever the creatures stand, even at the ends of the 16-bit range, each
+// walks away from the middle, stops at the end of the range rather than
+// wrapping round, and the walk-off ends once the last one leaves the screen.
+TEST_F(GameWorldTest, WalkOffEndsWhereverTheCreaturesStand)
+{
+    game_mode = MODE_CLASSIC;
+    puzzle_make({{32767, 0}, {-32768, 10}, {32765, 20}, {-32766, 30}, {119, 160}, {120, 160}, {250, 300}, {-10, 310}},
+                {{4, 5}});
+    level_hud_show(1);
+    int frames = 0;
+    GameDriver driver([](GameDriver&) {}, 12345, 1000);
+    driver.watch = [&] { ++frames; };
+    ASSERT_TRUE(driver.run_with([] { level_outro(1, 32, -1); })) << driver.stop_reason;
+    // 17 fade frames, then 33 steps of 4 take x = 119 below -9 and x = 120 past 249.
+    EXPECT_EQ(frames, 17 + 33);
+    const int16_t expect_x[8] = {32767, -32768, 32767, -32768, 119 - 4 * 33, 120 + 4 * 33, 250 + 4 * 33, -10 - 4 * 33};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(vertices[i].x, expect_x[i]) << i;
+        EXPECT_EQ(sprite_get(i)->x, expect_x[i]) << i;
+        EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->x, expect_x[i]) << i;
+    }
+}
+
 TEST_F(GameWorldTest, OutroOfALostLevelBooksNothingAndFadesThePauseButton)
 {
     game_mode = MODE_CLASSIC;

@@ -30,6 +30,18 @@ TEST_F(GameWorldTest, PickReachesNoFurtherThanItsRange)
     EXPECT_EQ(vertex_pick(0, 0), -1);
 }
 
+// Creatures as far apart as 16 bits allow: the squares of their distances
+// pass 32 bits and must still be compared exactly.
+TEST_F(GameWorldTest, PickMeasuresCreaturesAtTheEndsOfTheRange)
+{
+    puzzle_make({{-32768, -32768}, {32767, 32767}, {100, 100}, {32767, -32768}}, {});
+    EXPECT_EQ(vertex_pick(110, 100), 2);
+    EXPECT_EQ(vertex_pick(-32768, -32768), 0);
+    EXPECT_EQ(vertex_pick(32767, 32767), 1);
+    EXPECT_EQ(vertex_pick(32700, -32700), 3);
+    EXPECT_EQ(vertex_pick(0, 32767), -1);
+}
+
 TEST(EdgeGuard, KeepsTheRightStripOffTheButtons)
 {
     screen_height = 320;

@@ -94,6 +94,31 @@ TEST_F(Input, DraggedSpriteKeepsItsOffsetFromThePointer)
     EXPECT_EQ(drag_y, 95);
 }
 
+// A sprite at the ends of the 16-bit range has its box where it stands, and a
+// drag past the end holds it there instead of wrapping it to the far side.
+TEST_F(Input, SpritesAtTheEndsOfTheRangeAreHitAndDraggedWithoutWrapping)
+{
+    a->x = 32760;
+    a->y = -32760;
+    frame(true, 32767, -32768);
+    EXPECT_EQ(sprite_hit(A), 1);
+    frame(true, 32755, -32755);
+    ASSERT_EQ(sprite_drag(A), 1);
+    frame(true, 32767, -32768);
+    ASSERT_EQ(sprite_drag(A), 1);
+    EXPECT_EQ(drag_dx, 12);
+    EXPECT_EQ(drag_dy, -13);
+    EXPECT_EQ(a->x, 32767);
+    EXPECT_EQ(a->y, -32768);
+    EXPECT_EQ(drag_x, 32767);
+    EXPECT_EQ(drag_y, -32768);
+    // Back from the end by the pointer's own movement.
+    frame(true, 32757, -32758);
+    ASSERT_EQ(sprite_drag(A), 1);
+    EXPECT_EQ(a->x, 32757);
+    EXPECT_EQ(a->y, -32758);
+}
+
 TEST_F(Input, OnlyOneSpriteIsGrabbed)
 {
     frame(true, 100, 100);

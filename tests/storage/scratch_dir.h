@@ -2,11 +2,13 @@
 // current directory land there and are removed afterwards.
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,36 @@ inline void file_put(const char* name, const std::vector<uint8_t>& bytes)
 }
 
 inline bool file_exists(const char* name) { return std::filesystem::exists(name); }
+
+// What child_run answers when the child could not drop to an unprivileged user.
+constexpr int CHILD_NOT_DROPPED = 100;
+// Added to the number of the signal that ended a child.
+constexpr int CHILD_SIGNALLED = 128;
+
+// Runs body in a child process, in the current directory, and returns what it
+// exited with (body's answer, 0..99), or CHILD_SIGNALLED + the signal that
+// ended it: a save that kills or hangs the process fails the test without
+// taking the test program down. unprivileged: as user and group 65534 when we
+// are root, since root passes every permission check. seconds > 0: an alarm
+// ends a child that is still running then.
+inline int child_run(const std::function<int()>& body, bool unprivileged = false, unsigned seconds = 0)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(CHILD_NOT_DROPPED);
+        if (seconds > 0)
+            alarm(seconds);
+        _exit(body());
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    if (WIFSIGNALED(status))
+        return CHILD_SIGNALLED + WTERMSIG(status);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), CHILD_NOT_DROPPED) << "could not drop privileges";
+    return WEXITSTATUS(status);
+}
 
 class ScratchDirTest : public ::testing::Test {
 protected:

@@ -13,6 +13,8 @@
 
 // The step tests make fail; the game never changes it.
 SaveStep save_fault_step = SAVE_STEP_NONE;
+// Set by the browser build's platform only.
+void (*save_written_hook)() = nullptr;
 
 constexpr char TEMP_SUFFIX[] = ".tmp";
 constexpr int TEMP_PATH_SIZE = SAVE_PATH_SIZE + sizeof TEMP_SUFFIX - 1;
@@ -118,5 +120,7 @@ uint8_t save_file_replace(const char* path, const uint8_t* head, size_t length, 
         return 0;
     }
     directory_sync(path);
+    if (save_written_hook)
+        save_written_hook();
     return 1;
 }

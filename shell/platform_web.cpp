@@ -176,7 +176,10 @@ static EM_BOOL key_event(int type, const EmscriptenKeyboardEvent* e, void*)
 }
 
 // The page keeps the files in its lasting storage; see web/pre.js.
-EM_JS(void, saves_keep, (), { Module.zfSavesKeep(); });
+EM_JS(void, saves_keep, (), {
+    if (Module.zfSavesKeep)
+        Module.zfSavesKeep();
+});
 
 static void save_written()
 {
@@ -206,7 +209,10 @@ const char* platform_error()
 
 // The game has ended (Escape, or the close button on the title): the page
 // stops listening, keeps the saves and shows its closing screen.
-EM_JS(void, page_end, (), { Module.zfGameEnded(); });
+EM_JS(void, page_end, (), {
+    if (Module.zfGameEnded)
+        Module.zfGameEnded();
+});
 
 void platform_quit()
 {

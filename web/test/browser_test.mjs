@@ -196,6 +196,15 @@ class Game {
     await sleep(60);
   }
 
+  // A key held for a few frames: one pressed and released within a frame
+  // is not seen, as on the desktop.
+  async key(name) {
+    await this.page.keyboard.down(name);
+    await sleep(80);
+    await this.page.keyboard.up(name);
+    await sleep(60);
+  }
+
   async tapSprite(id) {
     const at = await this.sprite(id);
     assert(at, `sprite ${id} is not on the screen`);
@@ -230,11 +239,18 @@ class Game {
     await sleep(80);
   }
 
-  // Drags vertex i by (dx, dy); answers where it was and where it is now.
-  async nudge(i, dx, dy) {
+  // Drags vertex i by (dx, dy), or with away false by that much towards the
+  // middle of the screen, so that the play area's edge does not stop it.
+  // Answers where it was, where it is now and the move asked for.
+  async nudge(i, dx, dy, away = false) {
     const before = await this.vertex(i);
+    if (!away) {
+      dx = before[0] < 120 ? Math.abs(dx) : -Math.abs(dx);
+      dy = before[1] < 160 ? Math.abs(dy) : -Math.abs(dy);
+    }
     await this.drag(before[0], before[1], before[0] + dx, before[1] + dy);
-    return [before, await this.vertex(i)];
+    const after = await this.vertex(i);
+    return [before, after, after[0] === before[0] + dx && after[1] === before[1] + dy];
   }
 
   // Brings every creature home, highest index first (of two creatures on
@@ -382,9 +398,8 @@ try {
     await game.inPlay();
     const n = await game.probe('vertex_count');
     assert(n === 6, `level 1 has ${n} creatures`);
-    const [before, after] = await game.nudge(0, 9, 7);
-    assert(after[0] === before[0] + 9 && after[1] === before[1] + 7,
-      `creature 0 went from ${before} to ${after}, not by (9, 7)`);
+    const [before, after, exact] = await game.nudge(0, 9, 7);
+    assert(exact, `creature 0 went from ${before} to ${after}, not by 9 and 7`);
     await game.shot('desktop_dragged');
     await game.solve();
     await game.spriteIs(SPRITE_POPUP, 224, 76, 32);
@@ -411,8 +426,15 @@ try {
     await game.spriteIs(SPRITE_SELECT_CAPTION, 207, 23, 32);
     await game.tap(120, 87);   // the wave
     await game.inPlay();
-    const [before, after] = await game.nudge(2, -6, 5);
-    assert(after[0] !== before[0] || after[1] !== before[1], 'creature 2 did not move');
+    const [before, after, exact] = await game.nudge(2, 6, 5);
+    assert(exact, `creature 2 went from ${before} to ${after}, not by 6 and 5`);
+    // Carried off the canvas to the left and let go there: it stops at the
+    // play area's edge, and the release still counts, so the next drag works.
+    const [, edge] = await game.nudge(1, -300, 0, true);
+    assert(edge[0] === 8, `creature 1 carried off the canvas stands at x ${edge[0]}, not at the edge`);
+    assert(!(await page.evaluate(() => Module._zf_probe_compose())), 'the drag did not end off the canvas');
+    const [, , again] = await game.nudge(3, 7, 7);
+    assert(again, 'a drag after one that ended off the canvas failed');
     await game.shot('desktop_funky');
     await game.leaveLevel();
     await game.titleWaiting();
@@ -426,8 +448,8 @@ try {
     await game.inPlay();
     await game.solve();
     await game.inPlay();
-    const [before, after] = await game.nudge(1, 5, -8);
-    assert(after[0] !== before[0] || after[1] !== before[1], 'creature 1 did not move');
+    const [before, after, exact] = await game.nudge(1, 5, 8);
+    assert(exact, `creature 1 went from ${before} to ${after}, not by 5 and 8`);
     await game.leaveLevel();
     await game.until(() => Module._zf_probe_sprite_size(2121) !== 0 && Module._zf_probe_compose() === 0,
       'YOUR SCORE on the top scores');
@@ -440,7 +462,13 @@ try {
     await game.menuRow(MODES.babyBrains);
     await game.inPlay();
     await game.nudge(0, 4, 4);
-    await page.keyboard.press('Escape');
+    // Return pauses and Return goes on, as on the desktop.
+    await game.key('Enter');
+    await game.until(() => Module._zf_probe_sprite_opacity(2111) > 0, 'the pause screen');
+    await game.shot('desktop_paused');
+    await game.key('Enter');
+    await game.inPlay();
+    await game.key('Escape');
     await game.until(() => document.getElementById('ended').classList.contains('shown'), 'the closing screen');
     await game.shot('desktop_ended');
     await Promise.all([page.waitForNavigation({waitUntil: 'load'}), page.click('#again')]);
@@ -477,9 +505,8 @@ try {
   await check('phone: time attack by touch, a finger drags a creature', async () => {
     await finger.menuRow(MODES.timeAttack);
     await finger.inPlay();
-    const [before, after] = await finger.nudge(3, -10, 6);
-    assert(after[0] === before[0] - 10 && after[1] === before[1] + 6,
-      `creature 3 went from ${before} to ${after}, not by (-10, 6)`);
+    const [before, after, exact] = await finger.nudge(3, 10, 6);
+    assert(exact, `creature 3 went from ${before} to ${after}, not by 10 and 6`);
     await finger.shot('phone_dragged');
     await finger.leaveLevel();
     await finger.titleWaiting();
@@ -489,6 +516,26 @@ try {
     await finger.menuRow(MODES.classic);
     await finger.spriteIs(SPRITE_CHOOSER_CAPTION, 119, 28, 32);
     await finger.shot('phone_chooser');
+  });
+
+  await check('offline: installable, and once loaded it starts again without the network', async () => {
+    const cdp = await phone.createCDPSession();
+    const manifest = await cdp.send('Page.getAppManifest');
+    assert(manifest.errors.length === 0, `manifest: ${JSON.stringify(manifest.errors)}`);
+    const installable = await cdp.send('Page.getInstallabilityErrors');
+    assert(installable.installabilityErrors.length === 0,
+      `not installable: ${installable.installabilityErrors.map((e) => e.errorId).join(', ')}`);
+    // Ready once installed, that is once its copy of every file is made.
+    await phone.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+    await phone.setOfflineMode(true);
+    try {
+      await phone.reload({waitUntil: 'load'});
+      await finger.until(() => window.Module && Module.calledRun, 'the game to start offline');
+      await finger.titleWaiting();
+      await finger.matches('title');
+    } finally {
+      await phone.setOfflineMode(false);
+    }
   });
 
   for (const g of [game, finger])

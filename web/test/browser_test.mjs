@@ -502,12 +502,39 @@ try {
     await finger.matches('title');
   });
 
-  await check('phone: time attack by touch, a finger drags a creature', async () => {
+  await check('phone: time attack by touch, a finger drags a creature, a second finger moves nothing', async () => {
     await finger.menuRow(MODES.timeAttack);
     await finger.inPlay();
     const [before, after, exact] = await finger.nudge(3, 10, 6);
     assert(exact, `creature 3 went from ${before} to ${after}, not by 10 and 6`);
     await finger.shot('phone_dragged');
+
+    // A second finger is no second pointer: while the first one holds a
+    // creature, the second one moves nothing, and its lifting ends nothing.
+    const cdp = await phone.createCDPSession();
+    const touches = (type, points) => cdp.send('Input.dispatchTouchEvent', {type, touchPoints: points});
+    const [x0, y0] = await finger.vertex(2);
+    const step = [x0 < 120 ? 8 : -8, y0 < 160 ? 8 : -8];
+    const [fx, fy] = await finger.toPage(x0, y0);
+    const [sx, sy] = await finger.toPage(120, 300);
+    await touches('touchStart', [{x: fx, y: fy, id: 1}]);
+    await sleep(80);
+    await touches('touchStart', [{x: fx, y: fy, id: 1}, {x: sx, y: sy, id: 2}]);
+    await sleep(60);
+    await touches('touchMove', [{x: fx, y: fy, id: 1}, {x: sx - 60, y: sy - 80, id: 2}]);
+    await sleep(80);
+    await touches('touchEnd', [{x: sx - 60, y: sy - 80, id: 2}]);   // the points lifted
+    await sleep(80);
+    const held = await finger.vertex(2);
+    const scale = (await finger.toPage(1, 0))[0] - (await finger.toPage(0, 0))[0];
+    await touches('touchMove', [{x: fx + step[0] * scale, y: fy + step[1] * scale, id: 1}]);
+    await sleep(80);
+    await touches('touchEnd', []);
+    await sleep(80);
+    const moved = await finger.vertex(2);
+    assert(held[0] === x0 && held[1] === y0, `the second finger moved creature 2 from ${[x0, y0]} to ${held}`);
+    assert(Math.abs(moved[0] - (x0 + step[0])) <= 1 && Math.abs(moved[1] - (y0 + step[1])) <= 1,
+      `the first finger moved creature 2 from ${[x0, y0]} to ${moved}, not by ${step}`);
     await finger.leaveLevel();
     await finger.titleWaiting();
   });

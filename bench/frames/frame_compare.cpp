@@ -32,7 +32,7 @@
 constexpr int VERTICES = 510;
 constexpr int LEVEL = 102;                 // the level with 510 creatures
 constexpr uint32_t SEED = 4242;
-constexpr int SAMPLES = 15;
+constexpr int SAMPLES = 40;
 constexpr int REPEATS = 20;
 constexpr int16_t DRAG_STEP = 3;
 

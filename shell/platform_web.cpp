@@ -127,6 +127,9 @@ static EM_BOOL touch_start(int, const EmscriptenTouchEvent* e, void*)
     return EM_TRUE;
 }
 
+// Watched on the whole page, whose listeners the browser makes passive: they
+// cannot cancel anything, and need not, since the canvas's touchstart already
+// did and the page's style forbids scrolling and zooming.
 static EM_BOOL touch_move(int, const EmscriptenTouchEvent* e, void*)
 {
     for (int i = 0; i < e->numTouches; ++i) {
@@ -134,7 +137,7 @@ static EM_BOOL touch_move(int, const EmscriptenTouchEvent* e, void*)
         if (t.isChanged && t.identifier == stylus_touch)
             pointer_push(EVENT_POINTER_MOTION, double(t.clientX), double(t.clientY));
     }
-    return stylus_touch != -1 ? EM_TRUE : EM_FALSE;
+    return EM_FALSE;
 }
 
 static EM_BOOL touch_end(int, const EmscriptenTouchEvent* e, void*)
@@ -144,7 +147,6 @@ static EM_BOOL touch_end(int, const EmscriptenTouchEvent* e, void*)
         if (t.isChanged && t.identifier == stylus_touch) {
             stylus_touch = -1;
             pointer_push(EVENT_BUTTON_UP, double(t.clientX), double(t.clientY));
-            return EM_TRUE;
         }
     }
     return EM_FALSE;

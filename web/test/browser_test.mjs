@@ -108,6 +108,10 @@ class Game {
     this.touch = touch;
     this.errors = [];
     page.on('pageerror', (error) => this.errors.push(error.message));
+    page.on('console', (message) => {
+      if (message.type() === 'error' || message.type() === 'warn')
+        this.errors.push(`console ${message.type()}: ${message.text()}`);
+    });
   }
 
   async open(url) {
@@ -565,8 +569,10 @@ try {
     }
   });
 
-  for (const g of [game, finger])
-    assert(g.errors.length === 0, `page errors: ${g.errors.join('; ')}`);
+  await check('no errors or warnings on either page', async () => {
+    for (const g of [game, finger])
+      assert(g.errors.length === 0, g.errors.join('; '));
+  });
 } catch (error) {
   failed += 1;
   console.log(`FAIL the run stopped: ${error && error.stack ? error.stack : error}`);

@@ -504,6 +504,16 @@ try {
     assert(Math.abs(box.width - 390) < 0.5, `the canvas is ${box.width} wide, not the viewport's 390`);
     assert(box.scrollY === 0 && box.scrollW <= 390 && box.scrollH <= 844, 'the page scrolls');
     await finger.matches('title');
+    await finger.shot('phone_title');
+    // On a screen of three device pixels to the page's one, whole device
+    // pixels: four per game pixel, 960 of the 1170 across.
+    await phone.setViewport({width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 3});
+    await phone.reload({waitUntil: 'load'});
+    await finger.until(() => document.getElementById('screen').getBoundingClientRect().width === 320,
+      'the canvas at 4 device pixels a pixel', 5000);
+    await phone.setViewport({width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 1});
+    await phone.reload({waitUntil: 'load'});
+    await finger.until(() => window.Module && Module.calledRun, 'the game to start again');
   });
 
   await check('phone: time attack by touch, a finger drags a creature, a second finger moves nothing', async () => {

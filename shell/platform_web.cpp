@@ -15,7 +15,8 @@
 // The page's canvas, as html5.h names event targets.
 static const char CANVAS[] = "#screen";
 
-// Ticks and sleeps since the last drained event queue; see platform_event_poll.
+// Set when the game has slept since it last drained the event queue; see
+// platform_event_poll.
 static bool slept_since_drain = false;
 
 static uint64_t web_ticks()
@@ -34,8 +35,9 @@ void (*platform_delay)(uint32_t ms) = web_delay;
 
 // Events as the browser delivers them, until the frame pump drains them. The
 // browser only runs its handlers while the game sleeps, so a frame's worth is
-// small; when the ring is full the newest motion is dropped, never a press or
-// a release, which matter more than one position.
+// small. Should the ring fill all the same, a new motion is dropped (the next
+// one brings the pointer's place again) and any other event makes room by
+// dropping the oldest.
 constexpr int EVENT_RING_SIZE = 256;
 static PlatformEvent event_ring[EVENT_RING_SIZE];
 static int ring_head = 0;   // next to take

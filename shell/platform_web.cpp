@@ -280,9 +280,13 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     canvas_put(rgba, width, height);
 }
 
+// Event queues drained so far, one a frame; the browser test reads it (web/probe.cpp).
+uint32_t web_drains = 0;
+
 bool platform_event_poll(PlatformEvent* event)
 {
     if (ring_count == 0) {
+        ++web_drains;
         // The browser delivers events, and shows what was drawn, only while
         // the game sleeps. A frame too slow to sleep before its deadline
         // still gives the page one turn here, so the game never shuts it out.

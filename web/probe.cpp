@@ -8,8 +8,19 @@
 #include "geometry/trig.h"
 #include "scene/sprite.h"
 #include "shell/frame.h"
+#include "shell/input.h"
+
+// Event queues drained by the platform layer, one a frame.
+extern uint32_t web_drains;
 
 extern "C" {
+
+// Frames run so far: everything the page delivered before a frame's drain
+// has been seen by the game once it returns.
+EMSCRIPTEN_KEEPALIVE int zf_probe_frames()
+{
+    return int(web_drains);
+}
 
 EMSCRIPTEN_KEEPALIVE int zf_probe_vertex_count()
 {
@@ -56,6 +67,12 @@ EMSCRIPTEN_KEEPALIVE int zf_probe_sprite_opacity(int id)
 {
     const Sprite* s = id >= 0 && id < SPRITE_TABLE_SIZE ? sprite_table[id] : nullptr;
     return s && s->active ? s->opacity : -1;
+}
+
+// The pointer (button or finger) is down as the game sees it.
+EMSCRIPTEN_KEEPALIVE int zf_probe_pointer_down()
+{
+    return pointer_down;
 }
 
 // The screen is recomposed every frame (0 while the game waits for a tap on

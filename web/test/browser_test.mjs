@@ -187,6 +187,13 @@ class Game {
     return [r[0] + (x + 0.5) * r[2] / 240, r[1] + (y + 0.5) * r[3] / 320];
   }
 
+  // Waits until the game has run n more frames, so that what the page was
+  // given so far has been seen, each step in a frame of its own.
+  async frames(n = 2) {
+    const start = await this.probe('frames');
+    await this.until((s, n) => Module._zf_probe_frames() >= s + n, `${n} frames`, 10000, start, n);
+  }
+
   async tap(x, y) {
     const [px, py] = await this.toPage(x, y);
     if (this.touch) {
@@ -194,19 +201,19 @@ class Game {
     } else {
       await this.page.mouse.move(px, py);
       await this.page.mouse.down();
-      await sleep(60);
+      await this.frames();
       await this.page.mouse.up();
     }
-    await sleep(60);
+    await this.frames();
   }
 
   // A key held for a few frames: one pressed and released within a frame
   // is not seen, as on the desktop.
   async key(name) {
     await this.page.keyboard.down(name);
-    await sleep(80);
+    await this.frames();
     await this.page.keyboard.up(name);
-    await sleep(60);
+    await this.frames();
   }
 
   async tapSprite(id) {
@@ -226,21 +233,21 @@ class Game {
       await this.page.mouse.move(px0, py0);
       await this.page.mouse.down();
     }
-    await sleep(80);
+    await this.frames();
     for (let k = 1; k <= steps; ++k) {
       const x = px0 + (px1 - px0) * k / steps, y = py0 + (py1 - py0) * k / steps;
       if (this.touch)
         await this.page.touchscreen.touchMove(x, y);
       else
         await this.page.mouse.move(x, y);
-      await sleep(60);
+      await this.frames();
     }
-    await sleep(60);
+    await this.frames();
     if (this.touch)
       await this.page.touchscreen.touchEnd();
     else
       await this.page.mouse.up();
-    await sleep(80);
+    await this.frames();
   }
 
   // Drags vertex i by (dx, dy), or with away false by that much towards the
@@ -428,6 +435,7 @@ try {
   await check('funky shapes: a shape picked, a creature dragged, the level left', async () => {
     await game.menuRow(MODES.funkyShapes);
     await game.spriteIs(SPRITE_SELECT_CAPTION, 207, 23, 32);
+    await game.until(() => Module._zf_probe_compose() === 0, 'the shapes to wait for a tap');
     await game.tap(120, 87);   // the wave
     await game.inPlay();
     const [before, after, exact] = await game.nudge(2, 6, 5);
@@ -436,7 +444,7 @@ try {
     // play area's edge, and the release still counts, so the next drag works.
     const [, edge] = await game.nudge(1, -300, 0, true);
     assert(edge[0] === 8, `creature 1 carried off the canvas stands at x ${edge[0]}, not at the edge`);
-    assert(!(await page.evaluate(() => Module._zf_probe_compose())), 'the drag did not end off the canvas');
+    assert(!(await game.probe('pointer_down')), 'the drag did not end off the canvas');
     const [, , again] = await game.nudge(3, 7, 7);
     assert(again, 'a drag after one that ended off the canvas failed');
     await game.shot('desktop_funky');
@@ -468,12 +476,18 @@ try {
     await game.nudge(0, 4, 4);
     // Return pauses and Return goes on, as on the desktop.
     await game.key('Enter');
-    await game.until(() => Module._zf_probe_sprite_opacity(2111) > 0, 'the pause screen');
+    // Paused once the clock stops and the caption is fully up; only then
+    // does the pause screen listen for the key that ends it.
+    await game.until(() => !Module._zf_probe_level_clock_runs() &&
+      Module._zf_probe_sprite_size(2111) === (174 | (43 << 16)) && Module._zf_probe_sprite_opacity(2111) === 32,
+    'the pause screen');
     await game.shot('desktop_paused');
     await game.key('Enter');
     await game.inPlay();
-    await game.key('Escape');
+    // The game ends on the key going down; no frame follows.
+    await page.keyboard.down('Escape');
     await game.until(() => document.getElementById('ended').classList.contains('shown'), 'the closing screen');
+    await page.keyboard.up('Escape');
     await game.shot('desktop_ended');
     await Promise.all([page.waitForNavigation({waitUntil: 'load'}), page.click('#again')]);
     await game.until(() => window.Module && Module.calledRun, 'the game to start again');
@@ -481,7 +495,9 @@ try {
   });
 
   await check('the end: the close button on the title ends the game too', async () => {
-    await game.tap(CLOSE[0], CLOSE[1]);
+    // A plain click: no frame follows the one that ends the game.
+    const [cx, cy] = await game.toPage(CLOSE[0], CLOSE[1]);
+    await page.mouse.click(cx, cy, {delay: 100});
     await game.until(() => document.getElementById('ended').classList.contains('shown'), 'the closing screen');
   });
 
@@ -532,19 +548,19 @@ try {
     const [fx, fy] = await finger.toPage(x0, y0);
     const [sx, sy] = await finger.toPage(120, 300);
     await touches('touchStart', [{x: fx, y: fy, id: 1}]);
-    await sleep(80);
+    await finger.frames();
     await touches('touchStart', [{x: fx, y: fy, id: 1}, {x: sx, y: sy, id: 2}]);
-    await sleep(60);
+    await finger.frames();
     await touches('touchMove', [{x: fx, y: fy, id: 1}, {x: sx - 60, y: sy - 80, id: 2}]);
-    await sleep(80);
+    await finger.frames();
     await touches('touchEnd', [{x: sx - 60, y: sy - 80, id: 2}]);   // the points lifted
-    await sleep(80);
+    await finger.frames();
     const held = await finger.vertex(2);
     const scale = (await finger.toPage(1, 0))[0] - (await finger.toPage(0, 0))[0];
     await touches('touchMove', [{x: fx + step[0] * scale, y: fy + step[1] * scale, id: 1}]);
-    await sleep(80);
+    await finger.frames();
     await touches('touchEnd', []);
-    await sleep(80);
+    await finger.frames();
     const moved = await finger.vertex(2);
     assert(held[0] === x0 && held[1] === y0, `the second finger moved creature 2 from ${[x0, y0]} to ${held}`);
     assert(Math.abs(moved[0] - (x0 + step[0])) <= 1 && Math.abs(moved[1] - (y0 + step[1])) <= 1,

@@ -17,6 +17,8 @@
 
 // The step tests make fail; the game never changes it.
 SaveStep save_fault_step = SAVE_STEP_NONE;
+// Set by the browser build's platform only.
+void (*save_written_hook)() = nullptr;
 
 constexpr char TEMP_SUFFIX[] = ".tmp";
 constexpr int TARGET_PATH_SIZE = PATH_MAX;
@@ -239,5 +241,7 @@ uint8_t save_file_replace(const char* path, const uint8_t* bytes, size_t length)
     if (!saved)
         return 0;
     // Every successful save, whichever way it went, ends here.
+    if (save_written_hook)
+        save_written_hook();
     return 1;
 }

@@ -23,6 +23,11 @@ enum SaveStep : uint8_t {
 // in the game. Written only by tests, read by save_file_replace.
 extern SaveStep save_fault_step;
 
+// Called after every successful replacement, once the new file is in place;
+// null in the desktop game. The browser build sets it to copy the files to
+// the page's lasting storage, so that a save survives the page's closing.
+extern void (*save_written_hook)();
+
 // Longest path save_file_replace and save_file_open accept.
 constexpr int SAVE_PATH_SIZE = 256;
 

@@ -9,7 +9,7 @@
 // Every edge of a full table, each counted once.
 constexpr int EDGE_GRID_MAX_EDGES = MAX_VERTICES * MAX_DEGREE / 2;
 // Cells of the grid, at most.
-constexpr int EDGE_GRID_CELLS_MAX = 256;
+constexpr int EDGE_GRID_CELLS_MAX = 4096;
 
 // What the solved tests have learnt about an edge so far.
 enum EdgeState : uint8_t {
@@ -47,6 +47,10 @@ int edge_grid_add(uint16_t a, uint16_t b);
 // edge_grid_reset, then files every edge of the graph once (an edge listed by
 // both ends is one edge) and records the ids in grid_slot_edges.
 void edge_grid_fill();
+// Records every edge of the graph as edge_grid_fill does and settles the state
+// of each: EDGE_CROSSING when it crosses another edge, EDGE_FREE when not.
+// Returns whether no edge crosses.
+bool edge_grid_settle();
 // The cells the reach of the segment (x1, y1)-(x2, y2) passes through (every
 // point at which it can be crossed lies in one), each once, written into
 // cells, which has room for EDGE_GRID_CELLS_MAX; returns how many. The grid is

@@ -119,25 +119,9 @@ bool is_crossing_free()
 }
 
 // Every line must show its own state, so nothing stops at the first crossing.
-// A crossing found marks both edges; an edge already marked needs no search of
-// its own, and one whose search came back empty is passed over by the rest.
 bool colour_edges()
 {
-    edge_grid_fill();
-    bool free_of_crossings = true;
-    for (int e = 0; e < grid_edge_count; ++e) {
-        GridEdge& edge = grid_edges[e];
-        if (edge.state == EDGE_CROSSING)
-            continue;
-        const int other = edge_grid_find(edge.a, edge.b, true);
-        if (other >= 0) {
-            edge.state = EDGE_CROSSING;
-            grid_edges[other].state = EDGE_CROSSING;
-            free_of_crossings = false;
-        } else {
-            edge.state = EDGE_FREE;
-        }
-    }
+    const bool free_of_crossings = edge_grid_settle();
     for (int i = 0; i < vertex_count; ++i) {
         Vertex& v = vertices[i];
         for (int k = 0; k < v.degree; ++k) {

@@ -84,15 +84,16 @@ inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
     const int64_t bx = int64_t(x4) - x3, by = int64_t(y4) - y3;
     const int64_t cx = int64_t(x1) - x3, cy = int64_t(y1) - y3;
     int64_t d = ax * by - bx * ay;
-    if (d == 0)
-        return false;
     int64_t a = bx * cy - by * cx;
     int64_t b = ax * cy - ay * cx;
-    if (d < 0) {
-        d = -d;
-        a = -a;
-        b = -b;
-    }
+    // Most pairs asked about do not cross, and which bound fails varies from
+    // pair to pair: the sign is turned and the bounds combined without
+    // branching. With D = 0 no value lies strictly between 0 and 0, so
+    // parallel and collinear pairs fail the bounds by themselves.
+    const int64_t sign = d >> 63;   // all ones when D < 0
+    d = (d ^ sign) - sign;
+    a = (a ^ sign) - sign;
+    b = (b ^ sign) - sign;
     const int64_t far = 1025 * d;
-    return 1024 * a > -d && 1024 * a < far && 1024 * b > -d && 1024 * b < far;
+    return (1024 * a > -d) & (1024 * a < far) & (1024 * b > -d) & (1024 * b < far);
 }

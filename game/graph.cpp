@@ -4,6 +4,7 @@
 #include "game/graph.h"
 
 #include "game/edge_grid.h"
+#include "game/recolour.h"
 #include "geometry/trig.h"
 #include "scene/shape.h"
 #include "scene/sprite.h"
@@ -122,6 +123,8 @@ bool is_crossing_free()
 bool colour_edges()
 {
     const bool free_of_crossings = edge_grid_settle();
+    // Kept, so that recolouring after a drag need only look at what moved.
+    colours_keep();
     for (int i = 0; i < vertex_count; ++i) {
         Vertex& v = vertices[i];
         for (int k = 0; k < v.degree; ++k) {

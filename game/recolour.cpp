@@ -1,0 +1,266 @@
+// Recolouring after a move. While a creature is dragged only its own edges
+// change; an edge elsewhere can change colour only if one of those crossed it
+// before the move or crosses it now. So the states colour_edges settled are
+// kept with the positions and adjacency they belong to, and a recolouring
+// first checks that the graph is the same and finds which vertices moved.
+//
+// For the edges of the moved vertices ("moved edges"), every other edge is
+// compared with their old and their new place:
+// - a moved edge crosses when its new place crosses anything;
+// - an edge crossed by a moved edge's new place crosses;
+// - an edge that crossed only a moved edge's old place, and no new place,
+//   may have lost its last crossing: it is asked again, first against the
+//   edge last seen crossing it, then against every edge;
+// - every other edge kept its partners, and with them its state.
+// The comparisons run over every edge, but through their reach boxes laid out
+// side by side, which the compiler turns into a few vector instructions per
+// eight edges; only the edges whose reach meets a moved edge's are compared
+// exactly.
+#include "game/recolour.h"
+
+#include "game/edge_grid.h"
+#include "game/graph.h"
+#include "scene/shape.h"
+
+// Beyond this many moved vertices a fresh colouring of the whole graph is as quick.
+constexpr int MOVED_MAX = 8;
+constexpr int16_t NO_WITNESS = -1;
+
+// The graph the states belong to: vertex count, positions and adjacency as
+// they were when last coloured; written by colours_keep and recolour_edges.
+static bool kept_valid;
+static uint16_t kept_vertex_count;
+static int16_t kept_x[MAX_VERTICES], kept_y[MAX_VERTICES];
+static uint8_t kept_degree[MAX_VERTICES];
+static int16_t kept_neighbours[MAX_VERTICES][MAX_DEGREE];
+// Edge id of each neighbour slot, as edge_grid_fill numbers them.
+static uint16_t kept_slot_edges[MAX_VERTICES][MAX_DEGREE];
+
+// The edges by id, side by side: ends, places, reach boxes (where they can be
+// crossed, see edge_grid.cpp), state, and an edge last seen crossing each.
+static int kept_edge_count;
+static uint16_t edge_a[EDGE_GRID_MAX_EDGES], edge_b[EDGE_GRID_MAX_EDGES];
+static int32_t edge_x1[EDGE_GRID_MAX_EDGES], edge_y1[EDGE_GRID_MAX_EDGES];
+static int32_t edge_x2[EDGE_GRID_MAX_EDGES], edge_y2[EDGE_GRID_MAX_EDGES];
+static int32_t reach_x0[EDGE_GRID_MAX_EDGES], reach_y0[EDGE_GRID_MAX_EDGES];
+static int32_t reach_x1[EDGE_GRID_MAX_EDGES], reach_y1[EDGE_GRID_MAX_EDGES];
+static uint8_t edge_crossing[EDGE_GRID_MAX_EDGES];
+static int16_t edge_witness[EDGE_GRID_MAX_EDGES];
+
+// Scratch of one recolouring: which edges moved, lost a crossing, or are
+// crossed by a moved edge's new place; all zero between recolourings.
+static uint8_t edge_moved[EDGE_GRID_MAX_EDGES];
+static uint8_t edge_lost[EDGE_GRID_MAX_EDGES];
+static uint8_t edge_confirmed[EDGE_GRID_MAX_EDGES];
+
+static void reach_set(int id)
+{
+    const int32_t dx = edge_x2[id] - edge_x1[id], dy = edge_y2[id] - edge_y1[id];
+    const int32_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    // The margin edge_grid.cpp proves sufficient: more than 1/1024 of the run.
+    const int32_t m = ((adx > ady ? adx : ady) >> 10) + 1;
+    reach_x0[id] = (edge_x1[id] < edge_x2[id] ? edge_x1[id] : edge_x2[id]) - m;
+    reach_x1[id] = (edge_x1[id] > edge_x2[id] ? edge_x1[id] : edge_x2[id]) + m;
+    reach_y0[id] = (edge_y1[id] < edge_y2[id] ? edge_y1[id] : edge_y2[id]) - m;
+    reach_y1[id] = (edge_y1[id] > edge_y2[id] ? edge_y1[id] : edge_y2[id]) + m;
+}
+
+void colours_keep()
+{
+    const int n = vertex_count;
+    kept_vertex_count = vertex_count;
+    for (int i = 0; i < n; ++i) {
+        const Vertex& v = vertices[i];
+        kept_x[i] = v.x;
+        kept_y[i] = v.y;
+        kept_degree[i] = v.degree;
+        for (int k = 0; k < v.degree; ++k) {
+            kept_neighbours[i][k] = v.neighbours[k];
+            kept_slot_edges[i][k] = grid_slot_edges[i][k];
+        }
+    }
+    kept_edge_count = grid_edge_count;
+    for (int id = 0; id < grid_edge_count; ++id) {
+        const GridEdge& e = grid_edges[id];
+        edge_a[id] = e.a;
+        edge_b[id] = e.b;
+        edge_x1[id] = e.x1;
+        edge_y1[id] = e.y1;
+        edge_x2[id] = e.x2;
+        edge_y2[id] = e.y2;
+        reach_x0[id] = e.reach_x0;
+        reach_y0[id] = e.reach_y0;
+        reach_x1[id] = e.reach_x1;
+        reach_y1[id] = e.reach_y1;
+        edge_crossing[id] = e.state == EDGE_CROSSING;
+        edge_witness[id] = NO_WITNESS;
+    }
+    kept_valid = true;
+}
+
+// The edges whose reach meets the box, in id order, written into found;
+// returns how many. The box tests are laid out to run eight edges at a time.
+static int reaches_meeting(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t* found)
+{
+    static uint8_t meets[EDGE_GRID_MAX_EDGES];
+    const int count = kept_edge_count;
+    for (int id = 0; id < count; ++id)
+        meets[id] = (reach_x0[id] <= x1) & (x0 <= reach_x1[id]) & (reach_y0[id] <= y1) & (y0 <= reach_y1[id]);
+    int found_count = 0;
+    for (int id = 0; id < count; ++id) {
+        found[found_count] = uint16_t(id);
+        found_count += meets[id];
+    }
+    return found_count;
+}
+
+static inline bool ends_shared(int e, int f)
+{
+    return (edge_a[f] == edge_a[e]) | (edge_a[f] == edge_b[e]) | (edge_b[f] == edge_a[e]) | (edge_b[f] == edge_b[e]);
+}
+
+static inline bool edges_cross(int e, int f)
+{
+    return segments_cross(edge_x1[e], edge_y1[e], edge_x2[e], edge_y2[e], edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
+}
+
+// Whether edge f crosses any edge now. Edges known free cross nothing, so
+// they need no comparing.
+static bool crossing_find(int f)
+{
+    const int w = edge_witness[f];
+    if (w != NO_WITNESS && !ends_shared(f, w) && edges_cross(f, w))
+        return true;
+    static uint16_t near[EDGE_GRID_MAX_EDGES];
+    const int count = reaches_meeting(reach_x0[f], reach_y0[f], reach_x1[f], reach_y1[f], near);
+    for (int k = 0; k < count; ++k) {
+        const int g = near[k];
+        if (g == f || !edge_crossing[g] || ends_shared(f, g))
+            continue;
+        if (edges_cross(f, g)) {
+            edge_witness[f] = int16_t(g);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Finds the moved vertices, or returns -1 when the graph is not the one kept
+// or too many have moved.
+static int moved_find(uint16_t* moved)
+{
+    if (!kept_valid || vertex_count != kept_vertex_count)
+        return -1;
+    int count = 0;
+    for (int i = 0; i < vertex_count; ++i) {
+        const Vertex& v = vertices[i];
+        if (v.degree != kept_degree[i])
+            return -1;
+        for (int k = 0; k < v.degree; ++k) {
+            if (v.neighbours[k] != kept_neighbours[i][k])
+                return -1;
+        }
+        if (v.x != kept_x[i] || v.y != kept_y[i]) {
+            if (count == MOVED_MAX)
+                return -1;
+            moved[count++] = uint16_t(i);
+        }
+    }
+    return count;
+}
+
+static void states_update(const uint16_t* moved, int moved_count)
+{
+    static uint16_t moved_edges[MOVED_MAX * MAX_DEGREE];
+    static uint16_t near[EDGE_GRID_MAX_EDGES];
+    static uint16_t lost[EDGE_GRID_MAX_EDGES];
+    int moved_edge_count = 0;
+    for (int m = 0; m < moved_count; ++m) {
+        const int i = moved[m];
+        kept_x[i] = vertices[i].x;
+        kept_y[i] = vertices[i].y;
+        for (int k = 0; k < kept_degree[i]; ++k) {
+            const int id = kept_slot_edges[i][k];
+            if (!edge_moved[id]) {
+                edge_moved[id] = 1;
+                moved_edges[moved_edge_count++] = uint16_t(id);
+            }
+        }
+    }
+
+    // Old places: the unmoved edges they crossed may have lost their crossing.
+    int lost_count = 0;
+    for (int m = 0; m < moved_edge_count; ++m) {
+        const int e = moved_edges[m];
+        const int count = reaches_meeting(reach_x0[e], reach_y0[e], reach_x1[e], reach_y1[e], near);
+        for (int k = 0; k < count; ++k) {
+            const int f = near[k];
+            if (edge_moved[f] || edge_lost[f] || !edge_crossing[f] || ends_shared(e, f))
+                continue;
+            if (edges_cross(e, f)) {
+                edge_lost[f] = 1;
+                lost[lost_count++] = uint16_t(f);
+            }
+        }
+    }
+
+    // New places.
+    for (int m = 0; m < moved_edge_count; ++m) {
+        const int e = moved_edges[m];
+        edge_x1[e] = vertices[edge_a[e]].x;
+        edge_y1[e] = vertices[edge_a[e]].y;
+        edge_x2[e] = vertices[edge_b[e]].x;
+        edge_y2[e] = vertices[edge_b[e]].y;
+        reach_set(e);
+        edge_crossing[e] = 0;
+    }
+    for (int m = 0; m < moved_edge_count; ++m) {
+        const int e = moved_edges[m];
+        const int count = reaches_meeting(reach_x0[e], reach_y0[e], reach_x1[e], reach_y1[e], near);
+        for (int k = 0; k < count; ++k) {
+            const int f = near[k];
+            if (f == e || ends_shared(e, f))
+                continue;
+            if (edges_cross(e, f)) {
+                edge_crossing[e] = 1;
+                edge_crossing[f] = 1;
+                edge_confirmed[f] = 1;
+                edge_witness[e] = int16_t(f);
+                edge_witness[f] = int16_t(e);
+            }
+        }
+    }
+
+    // Edges that lost a crossing and gained none: asked again, one by one.
+    // Every edge not marked crossing now crosses nothing, which the searches
+    // rely on; an edge found free is marked so before the next search.
+    for (int k = 0; k < lost_count; ++k) {
+        const int f = lost[k];
+        if (!edge_confirmed[f] && !crossing_find(f))
+            edge_crossing[f] = 0;
+        edge_lost[f] = 0;
+    }
+    for (int id = 0; id < kept_edge_count; ++id)
+        edge_confirmed[id] = 0;
+    for (int m = 0; m < moved_edge_count; ++m)
+        edge_moved[moved_edges[m]] = 0;
+}
+
+bool recolour_edges()
+{
+    uint16_t moved[MOVED_MAX];
+    const int moved_count = moved_find(moved);
+    if (moved_count < 0)
+        return colour_edges();
+    if (moved_count > 0)
+        states_update(moved, moved_count);
+    bool free_of_crossings = true;
+    for (int id = 0; id < kept_edge_count; ++id)
+        free_of_crossings &= !edge_crossing[id];
+    for (int i = 0; i < vertex_count; ++i) {
+        Vertex& v = vertices[i];
+        for (int k = 0; k < v.degree; ++k)
+            v.edge_lines[k]->colour = edge_crossing[kept_slot_edges[i][k]] ? colour_edge_crossing : COLOUR_EDGE_FREE;
+    }
+    return free_of_crossings;
+}

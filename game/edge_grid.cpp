@@ -468,23 +468,40 @@ static inline bool crosses(const GridEdge& f, int32_t x1, int32_t y1, int32_t x2
     return segments_cross(f.x1, f.y1, f.x2, f.y2, x1, y1, x2, y2);
 }
 
+static_assert((WITNESS_COUNT & (WITNESS_COUNT - 1)) == 0, "the witness ring wraps by masking");
+
 static inline void witness_note(int id)
 {
     witnesses[witness_next] = int16_t(id);
-    witness_next = (witness_next + 1) % WITNESS_COUNT;
+    witness_next = (witness_next + 1) & (WITNESS_COUNT - 1);
 }
 
 int edge_grid_find(uint16_t u, uint16_t v, bool skip_free)
 {
     const int32_t x1 = vertices[u].x, y1 = vertices[u].y;
     const int32_t x2 = vertices[v].x, y2 = vertices[v].y;
-    const Reach reach = reach_of(x1, y1, x2, y2);
 
+    // Level generation asks tens of thousands of times, nearly always
+    // answered by a witness: each is asked in one go, without a branch per
+    // condition, since which condition fails varies from chord to chord.
     for (int w = 1; w <= WITNESS_COUNT; ++w) {
-        const int id = witnesses[(witness_next + WITNESS_COUNT - w) % WITNESS_COUNT];   // latest first
-        if (id >= 0 && candidate(grid_edges[id], u, v, skip_free, reach) && crosses(grid_edges[id], x1, y1, x2, y2))
+        const int id = witnesses[(witness_next - w) & (WITNESS_COUNT - 1)];   // latest first
+        if (id < 0)
+            continue;
+        const GridEdge& f = grid_edges[id];
+        const bool answers = (f.a != u) & (f.a != v) & (f.b != u) & (f.b != v) &
+                             (!skip_free | (f.state != EDGE_FREE)) & crosses(f, x1, y1, x2, y2);
+        if (answers) {
+            // The one that answered is asked first next time.
+            if (w > 1) {
+                witnesses[(witness_next - w) & (WITNESS_COUNT - 1)] = witnesses[(witness_next - 1) & (WITNESS_COUNT - 1)];
+                witnesses[(witness_next - 1) & (WITNESS_COUNT - 1)] = int16_t(id);
+            }
             return id;
+        }
     }
+
+    const Reach reach = reach_of(x1, y1, x2, y2);
 
     if (grid_unfiled) {
         for (int id = 0; id < grid_edge_count; ++id) {

@@ -5,7 +5,8 @@
 // first checks that the graph is the same and finds which vertices moved.
 //
 // For the edges of the moved vertices ("moved edges"), every other edge is
-// compared with their old and their new place:
+// compared with their old and their new place, and the moved edges with each
+// other at their new places:
 // - a moved edge crosses when its new place crosses anything;
 // - an edge crossed by a moved edge's new place crosses;
 // - an edge that crossed only a moved edge's old place, and no new place,
@@ -188,43 +189,53 @@ static void states_update(const uint16_t* moved, int moved_count)
         }
     }
 
-    // Old places: the unmoved edges they crossed may have lost their crossing.
+    // Each moved edge against every unmoved edge near its old or new place,
+    // in one pass: an unmoved edge its old place crossed may have lost its
+    // crossing, one its new place crosses now crosses. Which way each
+    // comparison goes varies, so the outcomes are recorded without branching.
     int lost_count = 0;
     for (int m = 0; m < moved_edge_count; ++m) {
         const int e = moved_edges[m];
-        const int count = reaches_meeting(reach_x0[e], reach_y0[e], reach_x1[e], reach_y1[e], near);
-        for (int k = 0; k < count; ++k) {
-            const int f = near[k];
-            if (edge_moved[f] || edge_lost[f] || !edge_crossing[f] || ends_shared(e, f))
-                continue;
-            if (edges_cross(e, f)) {
-                edge_lost[f] = 1;
-                lost[lost_count++] = uint16_t(f);
-            }
-        }
-    }
-
-    // New places.
-    for (int m = 0; m < moved_edge_count; ++m) {
-        const int e = moved_edges[m];
+        const int32_t old_x1 = edge_x1[e], old_y1 = edge_y1[e], old_x2 = edge_x2[e], old_y2 = edge_y2[e];
+        const int32_t old_rx0 = reach_x0[e], old_ry0 = reach_y0[e], old_rx1 = reach_x1[e], old_ry1 = reach_y1[e];
         edge_x1[e] = vertices[edge_a[e]].x;
         edge_y1[e] = vertices[edge_a[e]].y;
         edge_x2[e] = vertices[edge_b[e]].x;
         edge_y2[e] = vertices[edge_b[e]].y;
         reach_set(e);
-        edge_crossing[e] = 0;
+        const int count = reaches_meeting(old_rx0 < reach_x0[e] ? old_rx0 : reach_x0[e],
+                                          old_ry0 < reach_y0[e] ? old_ry0 : reach_y0[e],
+                                          old_rx1 > reach_x1[e] ? old_rx1 : reach_x1[e],
+                                          old_ry1 > reach_y1[e] ? old_ry1 : reach_y1[e], near);
+        bool crossing = false;
+        int16_t witness = NO_WITNESS;
+        for (int k = 0; k < count; ++k) {
+            const int f = near[k];
+            // Moved edges are compared with each other below, at their new places.
+            if (edge_moved[f] | ends_shared(e, f))
+                continue;
+            const bool crossed_before = segments_cross(old_x1, old_y1, old_x2, old_y2,
+                                                       edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
+            const bool crosses_now = edges_cross(e, f);
+            lost[lost_count] = uint16_t(f);
+            lost_count += crossed_before & !edge_lost[f];
+            edge_lost[f] |= uint8_t(crossed_before);
+            edge_crossing[f] |= uint8_t(crosses_now);
+            edge_confirmed[f] |= uint8_t(crosses_now);
+            edge_witness[f] = crosses_now ? int16_t(e) : edge_witness[f];
+            witness = crosses_now ? int16_t(f) : witness;
+            crossing |= crosses_now;
+        }
+        edge_crossing[e] = uint8_t(crossing);
+        edge_witness[e] = witness;
     }
     for (int m = 0; m < moved_edge_count; ++m) {
         const int e = moved_edges[m];
-        const int count = reaches_meeting(reach_x0[e], reach_y0[e], reach_x1[e], reach_y1[e], near);
-        for (int k = 0; k < count; ++k) {
-            const int f = near[k];
-            if (f == e || ends_shared(e, f))
-                continue;
-            if (edges_cross(e, f)) {
+        for (int l = m + 1; l < moved_edge_count; ++l) {
+            const int f = moved_edges[l];
+            if (!ends_shared(e, f) && edges_cross(e, f)) {
                 edge_crossing[e] = 1;
                 edge_crossing[f] = 1;
-                edge_confirmed[f] = 1;
                 edge_witness[e] = int16_t(f);
                 edge_witness[f] = int16_t(e);
             }

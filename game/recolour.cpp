@@ -19,6 +19,8 @@
 // exactly.
 #include "game/recolour.h"
 
+#include <cstring>
+
 #include "game/edge_grid.h"
 #include "game/graph.h"
 #include "scene/shape.h"
@@ -31,9 +33,7 @@ constexpr int16_t NO_WITNESS = -1;
 // they were when last coloured; written by colours_keep and recolour_edges.
 static bool kept_valid;
 static uint16_t kept_vertex_count;
-static int16_t kept_x[MAX_VERTICES], kept_y[MAX_VERTICES];
-static uint8_t kept_degree[MAX_VERTICES];
-static int16_t kept_neighbours[MAX_VERTICES][MAX_DEGREE];
+static Vertex kept_vertices[MAX_VERTICES];
 // Edge id of each neighbour slot, as edge_grid_fill numbers them.
 static uint16_t kept_slot_edges[MAX_VERTICES][MAX_DEGREE];
 
@@ -68,18 +68,10 @@ static void reach_set(int id)
 
 void colours_keep()
 {
-    const int n = vertex_count;
+    // Whole records in one go: copying field by field costs several times more.
     kept_vertex_count = vertex_count;
-    for (int i = 0; i < n; ++i) {
-        const Vertex& v = vertices[i];
-        kept_x[i] = v.x;
-        kept_y[i] = v.y;
-        kept_degree[i] = v.degree;
-        for (int k = 0; k < v.degree; ++k) {
-            kept_neighbours[i][k] = v.neighbours[k];
-            kept_slot_edges[i][k] = grid_slot_edges[i][k];
-        }
-    }
+    std::memcpy(kept_vertices, vertices, sizeof(Vertex) * vertex_count);
+    std::memcpy(kept_slot_edges, grid_slot_edges, sizeof(grid_slot_edges[0]) * vertex_count);
     kept_edge_count = grid_edge_count;
     for (int id = 0; id < grid_edge_count; ++id) {
         const GridEdge& e = grid_edges[id];
@@ -155,13 +147,14 @@ static int moved_find(uint16_t* moved)
     int count = 0;
     for (int i = 0; i < vertex_count; ++i) {
         const Vertex& v = vertices[i];
-        if (v.degree != kept_degree[i])
+        const Vertex& kept = kept_vertices[i];
+        if (v.degree != kept.degree)
             return -1;
         for (int k = 0; k < v.degree; ++k) {
-            if (v.neighbours[k] != kept_neighbours[i][k])
+            if (v.neighbours[k] != kept.neighbours[k])
                 return -1;
         }
-        if (v.x != kept_x[i] || v.y != kept_y[i]) {
+        if (v.x != kept.x || v.y != kept.y) {
             if (count == MOVED_MAX)
                 return -1;
             moved[count++] = uint16_t(i);
@@ -178,9 +171,9 @@ static void states_update(const uint16_t* moved, int moved_count)
     int moved_edge_count = 0;
     for (int m = 0; m < moved_count; ++m) {
         const int i = moved[m];
-        kept_x[i] = vertices[i].x;
-        kept_y[i] = vertices[i].y;
-        for (int k = 0; k < kept_degree[i]; ++k) {
+        kept_vertices[i].x = vertices[i].x;
+        kept_vertices[i].y = vertices[i].y;
+        for (int k = 0; k < kept_vertices[i].degree; ++k) {
             const int id = kept_slot_edges[i][k];
             if (!edge_moved[id]) {
                 edge_moved[id] = 1;

@@ -209,6 +209,7 @@ static int edge_record(uint16_t a, uint16_t b)
     e.reach_x1 = reach.x1;
     e.reach_y1 = reach.y1;
     e.state = EDGE_UNKNOWN;
+    e.partner = -1;
     return id;
 }
 
@@ -413,6 +414,8 @@ static bool edges_sweep(int64_t typical_extent)
                 if (segments_cross(e.x1, e.y1, e.x2, e.y2, f.x1, f.y1, f.x2, f.y2)) {
                     e.state = EDGE_CROSSING;
                     f.state = EDGE_CROSSING;
+                    e.partner = int16_t(pairs[k]);
+                    f.partner = int16_t(en.edge);
                 }
             }
         }
@@ -445,6 +448,8 @@ bool edge_grid_settle()
         if (other >= 0) {
             edge.state = EDGE_CROSSING;
             grid_edges[other].state = EDGE_CROSSING;
+            edge.partner = int16_t(other);
+            grid_edges[other].partner = int16_t(e);
             free_of_crossings = false;
         } else {
             edge.state = EDGE_FREE;

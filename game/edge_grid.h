@@ -30,6 +30,7 @@ struct GridEdge {
     int32_t reach_x1;
     int32_t reach_y1;
     uint8_t state;       // EdgeState
+    int16_t partner;     // once settled crossing, an edge it crosses; -1 before
 };
 
 // The filed edges by id, in filing order; written by edge_grid_reset,

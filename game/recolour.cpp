@@ -36,6 +36,12 @@ static uint16_t kept_vertex_count;
 static Vertex kept_vertices[MAX_VERTICES];
 // Edge id of each neighbour slot, as edge_grid_fill numbers them.
 static uint16_t kept_slot_edges[MAX_VERTICES][MAX_DEGREE];
+// Every neighbour slot in one list (vertex, slot and edge), so that writing the
+// colours is one plain pass rather than a short loop per vertex.
+static int kept_slot_count;
+static uint16_t slot_vertex[MAX_VERTICES * MAX_DEGREE];
+static uint8_t slot_index[MAX_VERTICES * MAX_DEGREE];
+static uint16_t slot_edge[MAX_VERTICES * MAX_DEGREE];
 
 // The edges by id, side by side: ends, places, reach boxes (where they can be
 // crossed, see edge_grid.cpp), state, and an edge last seen crossing each.
@@ -47,6 +53,12 @@ static int32_t reach_x0[EDGE_GRID_MAX_EDGES], reach_y0[EDGE_GRID_MAX_EDGES];
 static int32_t reach_x1[EDGE_GRID_MAX_EDGES], reach_y1[EDGE_GRID_MAX_EDGES];
 static uint8_t edge_crossing[EDGE_GRID_MAX_EDGES];
 static int16_t edge_witness[EDGE_GRID_MAX_EDGES];
+// Recolourings are numbered; an edge records the last one that moved it, and
+// the one in which its witness was seen crossing it. The witness still
+// crosses it while neither has moved since: then no comparison is needed.
+static uint32_t update_serial;
+static uint32_t edge_moved_at[EDGE_GRID_MAX_EDGES];
+static uint32_t witness_seen_at[EDGE_GRID_MAX_EDGES];
 
 // Scratch of one recolouring: which edges moved, lost a crossing, or are
 // crossed by a moved edge's new place; all zero between recolourings.
@@ -72,6 +84,15 @@ void colours_keep()
     kept_vertex_count = vertex_count;
     std::memcpy(kept_vertices, vertices, sizeof(Vertex) * vertex_count);
     std::memcpy(kept_slot_edges, grid_slot_edges, sizeof(grid_slot_edges[0]) * vertex_count);
+    kept_slot_count = 0;
+    for (int i = 0; i < vertex_count; ++i) {
+        for (int k = 0; k < vertices[i].degree; ++k) {
+            slot_vertex[kept_slot_count] = uint16_t(i);
+            slot_index[kept_slot_count] = uint8_t(k);
+            slot_edge[kept_slot_count] = grid_slot_edges[i][k];
+            ++kept_slot_count;
+        }
+    }
     kept_edge_count = grid_edge_count;
     for (int id = 0; id < grid_edge_count; ++id) {
         const GridEdge& e = grid_edges[id];
@@ -86,23 +107,37 @@ void colours_keep()
         reach_x1[id] = e.reach_x1;
         reach_y1[id] = e.reach_y1;
         edge_crossing[id] = e.state == EDGE_CROSSING;
-        edge_witness[id] = NO_WITNESS;
+        edge_witness[id] = e.partner;
+        edge_moved_at[id] = 0;
+        witness_seen_at[id] = 1;
     }
+    update_serial = 1;
     kept_valid = true;
 }
 
 // The edges whose reach meets the box, in id order, written into found;
-// returns how many. The box tests are laid out to run eight edges at a time.
+// returns how many. The box tests run several edges at a time (the flags are
+// a local array, so the compiler knows writing them changes no box), and the
+// flags are then read eight at a time, passing over runs of edges far away.
 static int reaches_meeting(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t* found)
 {
-    static uint8_t meets[EDGE_GRID_MAX_EDGES];
+    constexpr int WORD = 8;
+    uint8_t meets[EDGE_GRID_MAX_EDGES + WORD];
     const int count = kept_edge_count;
     for (int id = 0; id < count; ++id)
         meets[id] = (reach_x0[id] <= x1) & (x0 <= reach_x1[id]) & (reach_y0[id] <= y1) & (y0 <= reach_y1[id]);
+    for (int id = count; id < count + WORD; ++id)
+        meets[id] = 0;
     int found_count = 0;
-    for (int id = 0; id < count; ++id) {
-        found[found_count] = uint16_t(id);
-        found_count += meets[id];
+    for (int first = 0; first < count; first += WORD) {
+        uint64_t word;
+        std::memcpy(&word, meets + first, WORD);
+        if (word == 0)
+            continue;
+        for (int id = first; id < first + WORD; ++id) {
+            found[found_count] = uint16_t(id);
+            found_count += meets[id];
+        }
     }
     return found_count;
 }
@@ -117,13 +152,30 @@ static inline bool edges_cross(int e, int f)
     return segments_cross(edge_x1[e], edge_y1[e], edge_x2[e], edge_y2[e], edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
 }
 
+// Whether f's witness was seen crossing it since either last moved.
+static inline bool witness_holds(int f)
+{
+    const int w = edge_witness[f];
+    return w != NO_WITNESS && witness_seen_at[f] > edge_moved_at[f] && witness_seen_at[f] > edge_moved_at[w];
+}
+
+static inline void witness_set(int f, int w)
+{
+    edge_witness[f] = int16_t(w);
+    witness_seen_at[f] = update_serial;
+}
+
 // Whether edge f crosses any edge now. Edges known free cross nothing, so
 // they need no comparing.
 static bool crossing_find(int f)
 {
-    const int w = edge_witness[f];
-    if (w != NO_WITNESS && !ends_shared(f, w) && edges_cross(f, w))
+    if (witness_holds(f))
         return true;
+    const int w = edge_witness[f];
+    if (w != NO_WITNESS && !ends_shared(f, w) && edges_cross(f, w)) {
+        witness_seen_at[f] = update_serial;
+        return true;
+    }
     static uint16_t near[EDGE_GRID_MAX_EDGES];
     const int count = reaches_meeting(reach_x0[f], reach_y0[f], reach_x1[f], reach_y1[f], near);
     for (int k = 0; k < count; ++k) {
@@ -131,7 +183,7 @@ static bool crossing_find(int f)
         if (g == f || !edge_crossing[g] || ends_shared(f, g))
             continue;
         if (edges_cross(f, g)) {
-            edge_witness[f] = int16_t(g);
+            witness_set(f, g);
             return true;
         }
     }
@@ -142,18 +194,18 @@ static bool crossing_find(int f)
 // or too many have moved.
 static int moved_find(uint16_t* moved)
 {
-    if (!kept_valid || vertex_count != kept_vertex_count)
+    // The numbering of recolourings would wrap round after four billion.
+    if (!kept_valid || vertex_count != kept_vertex_count || update_serial == UINT32_MAX)
         return -1;
     int count = 0;
     for (int i = 0; i < vertex_count; ++i) {
         const Vertex& v = vertices[i];
         const Vertex& kept = kept_vertices[i];
-        if (v.degree != kept.degree)
+        // All four neighbour entries at once: those past the degree are
+        // copies too, and comparing them saves a short loop per vertex. Any
+        // difference, used or not, only costs a whole colouring.
+        if ((v.degree != kept.degree) | (std::memcmp(v.neighbours, kept.neighbours, sizeof(v.neighbours)) != 0))
             return -1;
-        for (int k = 0; k < v.degree; ++k) {
-            if (v.neighbours[k] != kept.neighbours[k])
-                return -1;
-        }
         if (v.x != kept.x || v.y != kept.y) {
             if (count == MOVED_MAX)
                 return -1;
@@ -168,6 +220,7 @@ static void states_update(const uint16_t* moved, int moved_count)
     static uint16_t moved_edges[MOVED_MAX * MAX_DEGREE];
     static uint16_t near[EDGE_GRID_MAX_EDGES];
     static uint16_t lost[EDGE_GRID_MAX_EDGES];
+    const uint32_t serial = ++update_serial;
     int moved_edge_count = 0;
     for (int m = 0; m < moved_count; ++m) {
         const int i = moved[m];
@@ -177,6 +230,7 @@ static void states_update(const uint16_t* moved, int moved_count)
             const int id = kept_slot_edges[i][k];
             if (!edge_moved[id]) {
                 edge_moved[id] = 1;
+                edge_moved_at[id] = serial;
                 moved_edges[moved_edge_count++] = uint16_t(id);
             }
         }
@@ -207,20 +261,36 @@ static void states_update(const uint16_t* moved, int moved_count)
             // Moved edges are compared with each other below, at their new places.
             if (edge_moved[f] | ends_shared(e, f))
                 continue;
+            // An edge whose witness still crosses it stays crossing whatever
+            // the move did; once the moved edge is known to cross something
+            // too, such an edge needs no comparing at all. On a thrown level
+            // that is nearly every edge.
+            const bool held = witness_holds(f);
+            if (held & crossing)
+                continue;
             const bool crossed_before = segments_cross(old_x1, old_y1, old_x2, old_y2,
                                                        edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
             const bool crosses_now = edges_cross(e, f);
+            const bool loses = crossed_before & !held;
             lost[lost_count] = uint16_t(f);
-            lost_count += crossed_before & !edge_lost[f];
-            edge_lost[f] |= uint8_t(crossed_before);
+            lost_count += loses & !edge_lost[f];
+            edge_lost[f] |= uint8_t(loses);
             edge_crossing[f] |= uint8_t(crosses_now);
             edge_confirmed[f] |= uint8_t(crosses_now);
-            edge_witness[f] = crosses_now ? int16_t(e) : edge_witness[f];
-            witness = crosses_now ? int16_t(f) : witness;
+            // Masks rather than choices: compilers turn the choice into a
+            // branch, and which way it goes varies from edge to edge. An edge
+            // keeps a witness that holds; the moved edge is one only until it
+            // moves again.
+            const int16_t now = int16_t(-int16_t(crosses_now & !held));
+            edge_witness[f] = int16_t((e & now) | (edge_witness[f] & ~now));
+            witness_seen_at[f] = (serial & uint32_t(int32_t(now))) | (witness_seen_at[f] & ~uint32_t(int32_t(now)));
+            const int16_t found = int16_t(-int16_t(crosses_now));
+            witness = int16_t((f & found) | (witness & ~found));
             crossing |= crosses_now;
         }
         edge_crossing[e] = uint8_t(crossing);
-        edge_witness[e] = witness;
+        if (crossing)
+            witness_set(e, witness);
     }
     for (int m = 0; m < moved_edge_count; ++m) {
         const int e = moved_edges[m];
@@ -229,8 +299,8 @@ static void states_update(const uint16_t* moved, int moved_count)
             if (!ends_shared(e, f) && edges_cross(e, f)) {
                 edge_crossing[e] = 1;
                 edge_crossing[f] = 1;
-                edge_witness[e] = int16_t(f);
-                edge_witness[f] = int16_t(e);
+                witness_set(e, f);
+                witness_set(f, e);
             }
         }
     }
@@ -261,10 +331,12 @@ bool recolour_edges()
     bool free_of_crossings = true;
     for (int id = 0; id < kept_edge_count; ++id)
         free_of_crossings &= !edge_crossing[id];
-    for (int i = 0; i < vertex_count; ++i) {
-        Vertex& v = vertices[i];
-        for (int k = 0; k < v.degree; ++k)
-            v.edge_lines[k]->colour = edge_crossing[kept_slot_edges[i][k]] ? colour_edge_crossing : COLOUR_EDGE_FREE;
+    // The slots are those of the graph kept, which moved_find has just found
+    // unchanged; the lines are read afresh, since a graph rebuilt the same way
+    // has new ones.
+    for (int s = 0; s < kept_slot_count; ++s) {
+        ShapeNode* line = vertices[slot_vertex[s]].edge_lines[slot_index[s]];
+        line->colour = edge_crossing[slot_edge[s]] ? colour_edge_crossing : COLOUR_EDGE_FREE;
     }
     return free_of_crossings;
 }

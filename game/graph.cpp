@@ -125,13 +125,7 @@ bool colour_edges()
     const bool free_of_crossings = edge_grid_settle();
     // Kept, so that recolouring after a drag need only look at what moved.
     colours_keep();
-    for (int i = 0; i < vertex_count; ++i) {
-        Vertex& v = vertices[i];
-        for (int k = 0; k < v.degree; ++k) {
-            const bool crossing = grid_edges[grid_slot_edges[i][k]].state == EDGE_CROSSING;
-            v.edge_lines[k]->colour = crossing ? colour_edge_crossing : COLOUR_EDGE_FREE;
-        }
-    }
+    colours_show();
     return free_of_crossings;
 }
 

@@ -84,15 +84,22 @@ void colours_keep()
     kept_vertex_count = vertex_count;
     std::memcpy(kept_vertices, vertices, sizeof(Vertex) * vertex_count);
     std::memcpy(kept_slot_edges, grid_slot_edges, sizeof(grid_slot_edges[0]) * vertex_count);
-    kept_slot_count = 0;
-    for (int i = 0; i < vertex_count; ++i) {
-        for (int k = 0; k < vertices[i].degree; ++k) {
-            slot_vertex[kept_slot_count] = uint16_t(i);
-            slot_index[kept_slot_count] = uint8_t(k);
-            slot_edge[kept_slot_count] = grid_slot_edges[i][k];
-            ++kept_slot_count;
+    // All four slots of every vertex are written and the count advanced only
+    // for those in use: no short loop per vertex whose end the processor has
+    // to guess. Counts and bounds are locals, since the byte-sized writes could
+    // otherwise alter them as far as the compiler knows.
+    const int n = vertex_count;
+    int slots = 0;
+    for (int i = 0; i < n; ++i) {
+        const int degree = vertices[i].degree;
+        for (int k = 0; k < MAX_DEGREE; ++k) {
+            slot_vertex[slots] = uint16_t(i);
+            slot_index[slots] = uint8_t(k);
+            slot_edge[slots] = grid_slot_edges[i][k];
+            slots += k < degree;
         }
     }
+    kept_slot_count = slots;
     kept_edge_count = grid_edge_count;
     for (int id = 0; id < grid_edge_count; ++id) {
         const GridEdge& e = grid_edges[id];
@@ -320,6 +327,18 @@ static void states_update(const uint16_t* moved, int moved_count)
         edge_moved[moved_edges[m]] = 0;
 }
 
+// The slots are those of the graph kept (recolour_edges has just found it
+// unchanged); the lines are read afresh, since a graph rebuilt the same way
+// has new ones.
+void colours_show()
+{
+    const int slots = kept_slot_count;
+    for (int s = 0; s < slots; ++s) {
+        ShapeNode* line = vertices[slot_vertex[s]].edge_lines[slot_index[s]];
+        line->colour = edge_crossing[slot_edge[s]] ? colour_edge_crossing : COLOUR_EDGE_FREE;
+    }
+}
+
 bool recolour_edges()
 {
     uint16_t moved[MOVED_MAX];
@@ -331,12 +350,6 @@ bool recolour_edges()
     bool free_of_crossings = true;
     for (int id = 0; id < kept_edge_count; ++id)
         free_of_crossings &= !edge_crossing[id];
-    // The slots are those of the graph kept, which moved_find has just found
-    // unchanged; the lines are read afresh, since a graph rebuilt the same way
-    // has new ones.
-    for (int s = 0; s < kept_slot_count; ++s) {
-        ShapeNode* line = vertices[slot_vertex[s]].edge_lines[slot_index[s]];
-        line->colour = edge_crossing[slot_edge[s]] ? colour_edge_crossing : COLOUR_EDGE_FREE;
-    }
+    colours_show();
     return free_of_crossings;
 }

@@ -12,3 +12,5 @@ bool recolour_edges();
 // Keeps the states colour_edges has just settled in the edge grid, with the
 // graph and positions they belong to. Called by colour_edges.
 void colours_keep();
+// Writes every line's colour from the states kept.
+void colours_show();

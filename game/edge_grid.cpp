@@ -411,7 +411,7 @@ static bool edges_sweep(int64_t typical_extent)
                 GridEdge& f = grid_edges[pairs[k]];
                 if (e.state == EDGE_CROSSING && f.state == EDGE_CROSSING)
                     continue;
-                if (segments_cross(e.x1, e.y1, e.x2, e.y2, f.x1, f.y1, f.x2, f.y2)) {
+                if (segments_cross_flat(e.x1, e.y1, e.x2, e.y2, f.x1, f.y1, f.x2, f.y2)) {
                     e.state = EDGE_CROSSING;
                     f.state = EDGE_CROSSING;
                     e.partner = int16_t(pairs[k]);
@@ -495,7 +495,8 @@ int edge_grid_find(uint16_t u, uint16_t v, bool skip_free)
             continue;
         const GridEdge& f = grid_edges[id];
         const bool answers = (f.a != u) & (f.a != v) & (f.b != u) & (f.b != v) &
-                             (!skip_free | (f.state != EDGE_FREE)) & crosses(f, x1, y1, x2, y2);
+                             (!skip_free | (f.state != EDGE_FREE)) &
+                             segments_cross_flat(f.x1, f.y1, f.x2, f.y2, x1, y1, x2, y2);
         if (answers) {
             // The one that answered is asked first next time.
             if (w > 1) {

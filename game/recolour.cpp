@@ -156,7 +156,8 @@ static inline bool ends_shared(int e, int f)
 
 static inline bool edges_cross(int e, int f)
 {
-    return segments_cross(edge_x1[e], edge_y1[e], edge_x2[e], edge_y2[e], edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
+    return segments_cross_flat(edge_x1[e], edge_y1[e], edge_x2[e], edge_y2[e],
+                               edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
 }
 
 // Whether f's witness was seen crossing it since either last moved.
@@ -275,8 +276,8 @@ static void states_update(const uint16_t* moved, int moved_count)
             const bool held = witness_holds(f);
             if (held & crossing)
                 continue;
-            const bool crossed_before = segments_cross(old_x1, old_y1, old_x2, old_y2,
-                                                       edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
+            const bool crossed_before = segments_cross_flat(old_x1, old_y1, old_x2, old_y2,
+                                                            edge_x1[f], edge_y1[f], edge_x2[f], edge_y2[f]);
             const bool crosses_now = edges_cross(e, f);
             const bool loses = crossed_before & !held;
             lost[lost_count] = uint16_t(f);

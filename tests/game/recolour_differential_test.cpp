@@ -98,6 +98,31 @@ protected:
     }
 };
 
+TEST_F(RecolourDifferential, TheBranchFreeRuleIsTheRule)
+{
+    // The sweep and the recolouring ask the rule in its branch-free form:
+    // small boxes (parallels, shared ends, touching), the screen, the whole
+    // 16-bit range, and probes about 1/1024 past an end.
+    TestRandom rng{29};
+    for (int32_t span : {3, 12, 300, 65535}) {
+        for (int t = 0; t < 40000; ++t) {
+            int32_t c[8];
+            for (int32_t& v : c)
+                v = span == 65535 ? rng.between(-32768, 32767) : rng.below(span + 1);
+            ASSERT_EQ(segments_cross_flat(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]),
+                      literal_segments_cross(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]));
+        }
+    }
+    for (int t = 0; t < 20000; ++t) {
+        const int32_t dx = 1024 * rng.between(-20, 20), dy = 1024 * rng.between(-20, 20);
+        const int32_t x1 = rng.between(-10000, 10000), y1 = rng.between(-10000, 10000);
+        const int32_t px = x1 + dx + dx / 1024 + rng.between(-1, 1), py = y1 + dy + dy / 1024 + rng.between(-1, 1);
+        const int32_t ox = rng.between(-40, 40), oy = rng.between(-40, 40);
+        ASSERT_EQ(segments_cross_flat(x1, y1, x1 + dx, y1 + dy, px - ox, py - oy, px + ox, py + oy),
+                  literal_segments_cross(x1, y1, x1 + dx, y1 + dy, px - ox, py - oy, px + ox, py + oy));
+    }
+}
+
 TEST_F(RecolourDifferential, LongDragsOnEveryShapeAndSize)
 {
     TestRandom rng{21};

@@ -14,11 +14,12 @@ int grid_edge_count = 0;
 uint16_t grid_slot_edges[MAX_VERTICES][MAX_DEGREE];
 
 constexpr int GRID_ENTRY_CAPACITY = 1 << 16;              // far more than any level needs
-constexpr int WITNESS_COUNT = 4;
 // Cells are made at least 1/CELL_PER_EXTENT of the typical edge's extent.
 constexpr int64_t CELL_PER_EXTENT = 2;
-// Cells per edge, at most: finer cells would only add entries for long edges.
-constexpr int CELLS_PER_EDGE = 1;
+// Cells per edge, at most: finer cells only file the long edges more often
+// (at 510 vertices the circle's points are under two pixels apart, so no
+// cell is ever nearly empty near the rim).
+constexpr int CELLS_PER_EDGE = EDGE_GRID_CELLS_MAX / EDGE_GRID_MAX_EDGES;
 // Cells of a grid, at least, however few the edges.
 constexpr int GRID_CELLS_LEAST = 256;
 // Below this many edges (or vertices) comparing every pair costs less than filing them.
@@ -45,11 +46,10 @@ static bool grid_unfiled;
 static uint32_t edge_seen[EDGE_GRID_MAX_EDGES];
 static uint32_t search_mark;
 
-// The last edges found crossing something. Crossings cluster: the chord that
-// shuts a vertex in during level generation stops almost every chord tried
-// from it, so these are compared first.
-static int16_t witnesses[WITNESS_COUNT];
-static int witness_next;
+// The last edges found crossing something, a ring whose latest entry is at
+// grid_witness_next - 1; written by edge_grid_reset and the searches.
+int16_t grid_witnesses[GRID_WITNESS_COUNT];
+int grid_witness_next;
 
 static inline int32_t min32(int32_t a, int32_t b) { return a < b ? a : b; }
 static inline int32_t max32(int32_t a, int32_t b) { return a > b ? a : b; }
@@ -155,7 +155,8 @@ static void grid_lay(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int min_shi
     grid_unfiled = false;
 }
 
-// A few cells per edge: a small level keeps a coarse grid, the largest a finer one.
+// The cells follow the level's size: a small level keeps a coarse grid, the
+// largest a fine one.
 static int cells_limit_for(int edges)
 {
     const int limit = CELLS_PER_EDGE * edges;
@@ -188,9 +189,9 @@ void edge_grid_reset()
     // The few edges of a small drawing are quicker compared one by one.
     grid_unfiled = vertex_count < GRID_SMALLEST;
     grid_edge_count = 0;
-    for (int w = 0; w < WITNESS_COUNT; ++w)
-        witnesses[w] = -1;
-    witness_next = 0;
+    for (int w = 0; w < GRID_WITNESS_COUNT; ++w)
+        grid_witnesses[w] = -1;
+    grid_witness_next = 0;
 }
 
 static int edge_record(uint16_t a, uint16_t b)
@@ -473,36 +474,29 @@ static inline bool crosses(const GridEdge& f, int32_t x1, int32_t y1, int32_t x2
     return segments_cross(f.x1, f.y1, f.x2, f.y2, x1, y1, x2, y2);
 }
 
-static_assert((WITNESS_COUNT & (WITNESS_COUNT - 1)) == 0, "the witness ring wraps by masking");
-
 static inline void witness_note(int id)
 {
-    witnesses[witness_next] = int16_t(id);
-    witness_next = (witness_next + 1) & (WITNESS_COUNT - 1);
+    grid_witnesses[grid_witness_next] = int16_t(id);
+    grid_witness_next = (grid_witness_next + 1) & (GRID_WITNESS_COUNT - 1);
 }
 
-int edge_grid_find(uint16_t u, uint16_t v, bool skip_free)
+int edge_grid_search(uint16_t u, uint16_t v, bool skip_free)
 {
     const int32_t x1 = vertices[u].x, y1 = vertices[u].y;
     const int32_t x2 = vertices[v].x, y2 = vertices[v].y;
 
-    // Level generation asks tens of thousands of times, nearly always
-    // answered by a witness: each is asked in one go, without a branch per
-    // condition, since which condition fails varies from chord to chord.
-    for (int w = 1; w <= WITNESS_COUNT; ++w) {
-        const int id = witnesses[(witness_next - w) & (WITNESS_COUNT - 1)];   // latest first
+    // The latest witness has been asked already (edge_grid_find); the others
+    // next, each in one go, without a branch per condition, since which
+    // condition fails varies from chord to chord.
+    for (int w = 2; w <= GRID_WITNESS_COUNT; ++w) {
+        const int id = grid_witnesses[(grid_witness_next - w) & (GRID_WITNESS_COUNT - 1)];
         if (id < 0)
             continue;
-        const GridEdge& f = grid_edges[id];
-        const bool answers = (f.a != u) & (f.a != v) & (f.b != u) & (f.b != v) &
-                             (!skip_free | (f.state != EDGE_FREE)) &
-                             segments_cross_flat(f.x1, f.y1, f.x2, f.y2, x1, y1, x2, y2);
-        if (answers) {
+        if (edge_grid_witness_answers(id, u, v, skip_free)) {
             // The one that answered is asked first next time.
-            if (w > 1) {
-                witnesses[(witness_next - w) & (WITNESS_COUNT - 1)] = witnesses[(witness_next - 1) & (WITNESS_COUNT - 1)];
-                witnesses[(witness_next - 1) & (WITNESS_COUNT - 1)] = int16_t(id);
-            }
+            int16_t& latest = grid_witnesses[(grid_witness_next - 1) & (GRID_WITNESS_COUNT - 1)];
+            grid_witnesses[(grid_witness_next - w) & (GRID_WITNESS_COUNT - 1)] = latest;
+            latest = int16_t(id);
             return id;
         }
     }

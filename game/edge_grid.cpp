@@ -537,7 +537,15 @@ int edge_grid_search(uint16_t u, uint16_t v, bool skip_free)
                 continue;
             edge_seen[id] = search_mark;
             const GridEdge& f = grid_edges[id];
-            if (candidate(f, u, v, skip_free, reach) && crosses(f, x1, y1, x2, y2)) {
+            // Colouring's searches mostly end at an early crossing, and the
+            // branching form suits them; a chord's search in level generation
+            // mostly runs to the end, each comparison going either way, and
+            // is asked without branching.
+            const bool answers =
+                skip_free ? candidate(f, u, v, skip_free, reach) && crosses(f, x1, y1, x2, y2)
+                          : (f.reach_x0 <= reach.x1) & (reach.x0 <= f.reach_x1) & (f.reach_y0 <= reach.y1) &
+                                (reach.y0 <= f.reach_y1) & edge_grid_witness_answers(id, u, v, false);
+            if (answers) {
                 witness_note(id);
                 return id;
             }

@@ -8,8 +8,8 @@
 
 // Every edge of a full table, each counted once.
 constexpr int EDGE_GRID_MAX_EDGES = MAX_VERTICES * MAX_DEGREE / 2;
-// Cells of the grid, at most.
-constexpr int EDGE_GRID_CELLS_MAX = 256;
+// Cells of the grid, at most: as many as the edges of a full table.
+constexpr int EDGE_GRID_CELLS_MAX = EDGE_GRID_MAX_EDGES;
 
 // What the solved tests have learnt about an edge so far.
 enum EdgeState : uint8_t {
@@ -30,6 +30,7 @@ struct GridEdge {
     int32_t reach_x1;
     int32_t reach_y1;
     uint8_t state;       // EdgeState
+    int16_t partner;     // once settled crossing, an edge it crosses; -1 before
 };
 
 // The filed edges by id, in filing order; written by edge_grid_reset,
@@ -47,6 +48,10 @@ int edge_grid_add(uint16_t a, uint16_t b);
 // edge_grid_reset, then files every edge of the graph once (an edge listed by
 // both ends is one edge) and records the ids in grid_slot_edges.
 void edge_grid_fill();
+// Records every edge of the graph as edge_grid_fill does and settles the state
+// of each: EDGE_CROSSING when it crosses another edge, EDGE_FREE when not.
+// Returns whether no edge crosses.
+bool edge_grid_settle();
 // The cells the reach of the segment (x1, y1)-(x2, y2) passes through (every
 // point at which it can be crossed lies in one), each once, written into
 // cells, which has room for EDGE_GRID_CELLS_MAX; returns how many. The grid is
@@ -60,4 +65,35 @@ int edge_grid_cell_at(int32_t x, int32_t y);
 // already known to be free are passed over (they cross nothing at all) and
 // dropped from the cells, so once a search has skipped free edges, every
 // later search until the next reset or fill must skip them too.
-int edge_grid_find(uint16_t u, uint16_t v, bool skip_free);
+inline int edge_grid_find(uint16_t u, uint16_t v, bool skip_free);
+// edge_grid_find past its first witness.
+int edge_grid_search(uint16_t u, uint16_t v, bool skip_free);
+
+// Witnesses: the last edges found crossing something. Crossings cluster: the
+// chord that shuts a vertex in during level generation stops almost every
+// chord tried from it, so these are compared first, the latest (at
+// grid_witness_next - 1 in the ring) before the search is even called.
+constexpr int GRID_WITNESS_COUNT = 4;
+static_assert((GRID_WITNESS_COUNT & (GRID_WITNESS_COUNT - 1)) == 0, "the witness ring wraps by masking");
+extern int16_t grid_witnesses[GRID_WITNESS_COUNT];
+extern int grid_witness_next;
+
+// Whether filed edge id answers a search for u-v: it shares no end with it,
+// is not passed over, and crosses it. Asked in one go, without a branch per
+// condition, since which one fails varies from chord to chord.
+inline bool edge_grid_witness_answers(int id, uint16_t u, uint16_t v, bool skip_free)
+{
+    const GridEdge& f = grid_edges[id];
+    return (f.a != u) & (f.a != v) & (f.b != u) & (f.b != v) & (!skip_free | (f.state != EDGE_FREE)) &
+           segments_cross_flat(f.x1, f.y1, f.x2, f.y2, vertices[u].x, vertices[u].y, vertices[v].x, vertices[v].y);
+}
+
+// Level generation asks tens of thousands of times a level, and the latest
+// witness nearly always answers: that much is asked here, without a call.
+inline int edge_grid_find(uint16_t u, uint16_t v, bool skip_free)
+{
+    const int latest = grid_witnesses[(grid_witness_next - 1) & (GRID_WITNESS_COUNT - 1)];
+    if (latest >= 0 && edge_grid_witness_answers(latest, u, v, skip_free))
+        return latest;
+    return edge_grid_search(u, v, skip_free);
+}

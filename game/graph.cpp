@@ -4,6 +4,7 @@
 #include "game/graph.h"
 
 #include "game/edge_grid.h"
+#include "game/recolour.h"
 #include "geometry/trig.h"
 #include "scene/shape.h"
 #include "scene/sprite.h"
@@ -119,32 +120,12 @@ bool is_crossing_free()
 }
 
 // Every line must show its own state, so nothing stops at the first crossing.
-// A crossing found marks both edges; an edge already marked needs no search of
-// its own, and one whose search came back empty is passed over by the rest.
 bool colour_edges()
 {
-    edge_grid_fill();
-    bool free_of_crossings = true;
-    for (int e = 0; e < grid_edge_count; ++e) {
-        GridEdge& edge = grid_edges[e];
-        if (edge.state == EDGE_CROSSING)
-            continue;
-        const int other = edge_grid_find(edge.a, edge.b, true);
-        if (other >= 0) {
-            edge.state = EDGE_CROSSING;
-            grid_edges[other].state = EDGE_CROSSING;
-            free_of_crossings = false;
-        } else {
-            edge.state = EDGE_FREE;
-        }
-    }
-    for (int i = 0; i < vertex_count; ++i) {
-        Vertex& v = vertices[i];
-        for (int k = 0; k < v.degree; ++k) {
-            const bool crossing = grid_edges[grid_slot_edges[i][k]].state == EDGE_CROSSING;
-            v.edge_lines[k]->colour = crossing ? colour_edge_crossing : COLOUR_EDGE_FREE;
-        }
-    }
+    const bool free_of_crossings = edge_grid_settle();
+    // Kept, so that recolouring after a drag need only look at what moved.
+    colours_keep();
+    colours_show();
     return free_of_crossings;
 }
 

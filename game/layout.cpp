@@ -98,6 +98,12 @@ int level_vertex_count(uint8_t mode, int t)
     return t == 1 ? 6 : 5 * t;
 }
 
+// Marks per vertex while chords are added: FULL once it has four edges, and
+// PASSED_OVER for vertex i itself and its neighbours while i lists its candidates.
+constexpr uint8_t FULL = 1;
+constexpr uint8_t PASSED_OVER = 2;
+static uint8_t chord_marks[MAX_VERTICES];
+
 // Tries about half of vertex i's candidates in random order, each chord only if
 // it crosses nothing already drawn on the circle; which half is tried is what
 // makes levels of one size differ. The edge grid holds exactly the edges drawn
@@ -106,20 +112,23 @@ int level_vertex_count(uint8_t mode, int t)
 static void chords_add(int i, int n)
 {
     static int16_t candidates[MAX_VERTICES];
-    static uint8_t adjacent[MAX_VERTICES];
     Vertex& v = vertices[i];
     // A full vertex draws nothing, so its candidates need not be listed.
     if (v.degree >= MAX_DEGREE)
         return;
+    chord_marks[i] |= PASSED_OVER;
     for (int k = 0; k < v.degree; ++k)
-        adjacent[v.neighbours[k]] = 1;
+        chord_marks[v.neighbours[k]] |= PASSED_OVER;
+    // Whether a vertex qualifies varies from one to the next: each is written
+    // and the count advanced only for those that do, without branching.
     int count = 0;
     for (int j = 0; j < n; ++j) {
-        if (j != i && vertices[j].degree <= 3 && !adjacent[j])
-            candidates[count++] = int16_t(j);
+        candidates[count] = int16_t(j);
+        count += chord_marks[j] == 0;
     }
+    chord_marks[i] &= uint8_t(~PASSED_OVER);
     for (int k = 0; k < v.degree; ++k)
-        adjacent[v.neighbours[k]] = 0;
+        chord_marks[v.neighbours[k]] &= uint8_t(~PASSED_OVER);
     if (count == 0)
         return;
     int draws = 0;
@@ -131,9 +140,13 @@ static void chords_add(int i, int n)
         if (edge_grid_find(uint16_t(i), uint16_t(b), false) < 0) {
             add_edge(uint16_t(i), uint16_t(b));
             edge_grid_add(uint16_t(i), uint16_t(b));
+            if (vertices[b].degree >= MAX_DEGREE)
+                chord_marks[b] |= FULL;
         }
         ++draws;
     } while (draws < count && v.degree < MAX_DEGREE);
+    if (v.degree >= MAX_DEGREE)
+        chord_marks[i] |= FULL;
 }
 
 // Expects edge list 10 to be empty. Sets vertex_count to n.
@@ -158,6 +171,8 @@ void build_graph(int n)
     }
     if (game_mode == MODE_BABY_BRAINS)
         return;
+    for (int i = 0; i < n; ++i)
+        chord_marks[i] = vertices[i].degree >= MAX_DEGREE ? FULL : 0;
     for (int i = 0; i < n; ++i)
         chords_add(i, n);
 }

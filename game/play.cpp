@@ -9,6 +9,7 @@
 #include "game/graph.h"
 #include "game/layout.h"
 #include "game/mode.h"
+#include "game/recolour.h"
 #include "game/ui.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
@@ -330,7 +331,7 @@ int8_t play_level(uint8_t level, int8_t /*shape: the level file goes by level_fi
             move_vertex(picked);
             drag_frames = uint8_t((drag_frames + 1) & 3);
             if (drag_frames == 0)
-                colour_edges();
+                recolour_edges();
         } else {
             picked = -1;
         }
@@ -338,7 +339,7 @@ int8_t play_level(uint8_t level, int8_t /*shape: the level file goes by level_fi
 
         caption_fade_step(level);
         if (pointer_released) {
-            result = colour_edges() ? 1 : 0;
+            result = recolour_edges() ? 1 : 0;
             release_reset();
         }
         pause_check(picked);

@@ -19,18 +19,6 @@
 #include "scene/shape.h"
 #include "scene/sprite.h"
 
-// A small generator of the test's own, so that drawing the layouts does not
-// disturb the game's random sequence.
-struct TestRandom {
-    uint64_t state;
-    int32_t below(int32_t n)
-    {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return int32_t((state >> 33) % uint64_t(n));
-    }
-    int32_t between(int32_t lo, int32_t hi) { return lo + below(hi - lo + 1); }
-};
-
 // Everything generation leaves behind: vertices, adjacency, and the line nodes
 // in list order with their endpoints and colours.
 static std::vector<int32_t> graph_snapshot()
@@ -45,29 +33,6 @@ static std::vector<int32_t> graph_snapshot()
     for (const ShapeNode* n = surface_slots[EDGE_SHAPE_LIST].shape_list; n; n = n->next)
         shot.insert(shot.end(), {n->x0, n->y0, n->x1, n->y1, n->colour, n->opacity});
     return shot;
-}
-
-// Colours the game writes, in the literal's layout (per vertex and slot).
-static std::vector<uint16_t> game_colours()
-{
-    std::vector<uint16_t> out;
-    for (int i = 0; i < vertex_count; ++i) {
-        for (int k = 0; k < vertices[i].degree; ++k)
-            out.push_back(vertices[i].edge_lines[k]->colour);
-    }
-    return out;
-}
-
-static std::vector<uint16_t> literal_colours(bool* free_of_crossings)
-{
-    static uint16_t colours[MAX_VERTICES][MAX_DEGREE];
-    *free_of_crossings = literal_colour_edges(colours);
-    std::vector<uint16_t> out;
-    for (int i = 0; i < vertex_count; ++i) {
-        for (int k = 0; k < vertices[i].degree; ++k)
-            out.push_back(colours[i][k]);
-    }
-    return out;
 }
 
 class GraphDifferential : public GraphFixture {

@@ -3,10 +3,47 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <vector>
 #include "game/graph.h"
+#include "game/graph_oracle.h"
 #include "gfx/image.h"
 #include "gfx/slot.h"
 #include "scene/shape.h"
+
+// A small generator of the tests' own, so that drawing layouts and moves does
+// not disturb the game's random sequence.
+struct TestRandom {
+    uint64_t state;
+    int32_t below(int32_t n)
+    {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return int32_t((state >> 33) % uint64_t(n));
+    }
+    int32_t between(int32_t lo, int32_t hi) { return lo + below(hi - lo + 1); }
+};
+
+// Colours the game writes, in the literal's layout (per vertex and slot).
+inline std::vector<uint16_t> game_colours()
+{
+    std::vector<uint16_t> out;
+    for (int i = 0; i < vertex_count; ++i) {
+        for (int k = 0; k < vertices[i].degree; ++k)
+            out.push_back(vertices[i].edge_lines[k]->colour);
+    }
+    return out;
+}
+
+inline std::vector<uint16_t> literal_colours(bool* free_of_crossings)
+{
+    static uint16_t colours[MAX_VERTICES][MAX_DEGREE];
+    *free_of_crossings = literal_colour_edges(colours);
+    std::vector<uint16_t> out;
+    for (int i = 0; i < vertex_count; ++i) {
+        for (int k = 0; k < vertices[i].degree; ++k)
+            out.push_back(colours[i][k]);
+    }
+    return out;
+}
 
 class GraphFixture : public ::testing::Test {
 protected:

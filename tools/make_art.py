@@ -9,9 +9,11 @@ Run it with Debian's Python and Pillow (packages python3 and python3-pil):
 Fonts come from the Debian package fonts-dejavu-core. The output is
 deterministic: fixed random seeds and no timestamps, so a second run writes
 the same bytes. The pictures are committed; the build only embeds them and
-never runs this script. After writing, each file is read back and its header
-checked (PNG colour type, bit depth, interlace and chunk list; GIF version,
-colour table and blocks), along with the rules the game's decoder relies on.
+never runs this script. Pillow encodes the files (art/pngfile.py and
+art/giffile.py hold what it is told); after writing, each file is read back
+and its header checked (PNG colour type, bit depth, interlace and chunk list;
+GIF version, colour table and blocks), along with the rules the game's
+decoder relies on.
 """
 
 import io

@@ -4,6 +4,7 @@
 // (the game's loops block; the build suspends them while the page runs).
 // The desktop build compiles shell/platform.cpp instead; no SDL here.
 #include "shell/platform.h"
+#include "shell/platform_web.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -280,7 +281,6 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     canvas_put(rgba, width, height);
 }
 
-// Event queues drained so far, one a frame; the browser test reads it (web/probe.cpp).
 uint32_t web_drains = 0;
 
 bool platform_event_poll(PlatformEvent* event)

@@ -9,9 +9,7 @@
 #include "scene/sprite.h"
 #include "shell/frame.h"
 #include "shell/input.h"
-
-// Event queues drained by the platform layer, one a frame.
-extern uint32_t web_drains;
+#include "shell/platform_web.h"
 
 extern "C" {
 

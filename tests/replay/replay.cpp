@@ -282,7 +282,10 @@ int differences_print(const Sections& want, const Sections& got)
             std::printf("  %s: expected %s, but the replay left none\n", key.c_str(), lines[0].c_str());
             ++count;
         } else if (*seen != lines) {
-            std::printf("  %s: expected %s, got %s\n", key.c_str(), lines[0].c_str(), (*seen)[0].c_str());
+            if (lines[0] != (*seen)[0])
+                std::printf("  %s: expected %s, got %s\n", key.c_str(), lines[0].c_str(), (*seen)[0].c_str());
+            else
+                std::printf("  %s: differs\n", key.c_str());
             for (size_t i = 1; i < lines.size() || i < seen->size(); ++i) {
                 const std::string a = i < lines.size() ? lines[i] : "(nothing)";
                 const std::string b = i < seen->size() ? (*seen)[i] : "(nothing)";
@@ -386,8 +389,11 @@ int run_finish()
 
 void exit_judge()
 {
-    if (!run.finished && run.frame > 0)
-        std::_Exit(run_finish());
+    if (!run.finished && run.frame > 0) {
+        const int status = run_finish();
+        std::fflush(stdout);
+        std::_Exit(status);
+    }
 }
 
 // Moves into a fresh empty working directory; false when none can be made.

@@ -12,8 +12,6 @@
 //
 // The run is deterministic: the same build and seed write the same pictures.
 
-#include <png.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +21,7 @@
 #include <system_error>
 #include <vector>
 
-#include "gfx/pixel.h"
+#include "tests/support/back_buffer_png.h"
 #include "tests/support/game_script.h"
 
 namespace {
@@ -31,133 +29,15 @@ namespace {
 std::filesystem::path out_dir;
 std::vector<std::string> written;
 
-// RGB565 to 8 bits a channel, the top bits repeated into the low ones so that
-// full intensity stays full (31 -> 255, 63 -> 255).
-void pixel_widen(uint16_t p, png_byte* rgb)
-{
-    const unsigned r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-    rgb[0] = png_byte((r << 3) | (r >> 2));
-    rgb[1] = png_byte((g << 2) | (g >> 4));
-    rgb[2] = png_byte((b << 3) | (b >> 2));
-}
-
-// Writes the back buffer as name.png into out_dir; false when the file cannot be written.
-bool back_buffer_write(const std::string& name)
-{
-    const std::filesystem::path path = out_dir / (name + ".png");
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    std::vector<png_byte> rows(size_t(BACK_BUFFER_PIXELS) * 3);
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) {
-        ok = false;
-    } else if (ok) {
-        for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
-            pixel_widen(back_buffer[i], &rows[size_t(i) * 3]);
-        png_init_io(png, f);
-        png_set_IHDR(png, info, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, 9);
-        png_write_info(png, info);
-        for (int y = 0; y < BACK_BUFFER_HEIGHT; ++y)
-            png_write_row(png, &rows[size_t(y) * SCREEN_WIDTH * 3]);
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(f) != 0)
-        ok = false;
-    return ok;
-}
-
-// The player's session, one step after another. A step is called once each
-// time the driver asks for input; it returns true when it is done, and the
-// next step then runs at once unless the step queued input.
-using Step = std::function<bool(GameDriver&)>;
-
-Step wait_for(std::function<bool()> ready)
-{
-    return [ready](GameDriver&) { return ready(); };
-}
-
-Step act(std::function<void(GameDriver&)> what)
-{
-    return [what](GameDriver& d) {
-        what(d);
-        return true;
-    };
-}
-
-// Lets the screen run this many frames before the next step.
-Step settle(int frames)
-{
-    return act([frames](GameDriver& d) { d.idle(frames); });
-}
-
 Step shoot(const std::string& name)
 {
     return [name](GameDriver&) {
-        if (!back_buffer_write(name))
+        if (!back_buffer_png_write(out_dir / (name + ".png")))
             throw GameStop{"cannot write " + name + ".png"};
         written.push_back(name);
         std::printf("  %s.png\n", name.c_str());
         return true;
     };
-}
-
-// A drag at a player's pace: picked up, carried over four frames, let go, and
-// a short look before the next one.
-void drag_slowly(GameDriver& d, int x0, int y0, int x1, int y1)
-{
-    d.press(x0, y0, 1);
-    for (int k = 1; k <= 4; ++k)
-        d.move(x0 + (x1 - x0) * k / 4, y0 + (y1 - y0) * k / 4, 1);
-    d.release(8);
-}
-
-// Brings every creature of the level home, one drag at a time (highest index
-// first, as solve_step does); done when the level has ended and the given
-// screen is up.
-Step solve_until(std::function<bool()> after)
-{
-    bool started = false;
-    return [started, after](GameDriver& d) mutable {
-        if (in_play()) {
-            started = true;
-            for (int i = vertex_count - 1; i >= 0; --i) {
-                const auto [hx, hy] = circle_home(i, vertex_count);
-                if (vertices[i].x != hx || vertices[i].y != hy) {
-                    drag_slowly(d, vertices[i].x, vertices[i].y, hx, hy);
-                    return false;
-                }
-            }
-            throw GameStop{"every creature home but the level goes on"};
-        }
-        return started && after();
-    };
-}
-
-Step tap_at(int x, int y)
-{
-    return act([x, y](GameDriver& d) { d.tap(x, y); });
-}
-
-Step menu_row(int row)
-{
-    return act([row](GameDriver& d) { menu_row_tap(d, row); });
-}
-
-Step tap_close()
-{
-    return tap_at(CLOSE_X, CLOSE_Y);
-}
-
-// Play is on in a level of this many creatures.
-bool level_waiting(int count)
-{
-    return in_play() && vertex_count == count;
 }
 
 // The creature with the most neighbours (the lowest index of equals).
@@ -291,27 +171,15 @@ int main(int argc, char** argv)
     if (argc > 2)
         seed = uint32_t(std::strtoul(argv[2], nullptr, 10));
 
-    std::vector<Step> steps = session();
-    size_t at = 0;
-    GameDriver driver(
-        [&](GameDriver& d) {
-            while (at < steps.size()) {
-                if (!steps[at](d))
-                    return;
-                ++at;
-                if (d.busy())
-                    return;
-            }
-            throw GameStop{"done"};
-        },
-        seed, 200000);
+    StepList session_steps{session()};
+    GameDriver driver([&](GameDriver& d) { session_steps.run(d); }, seed, 200000);
     std::printf("screenshots into %s\n", out_dir.c_str());
     const int status = driver.run();
 
     std::filesystem::current_path(home);
     std::filesystem::remove_all(pattern, error);
     if (driver.stop_reason != "done") {
-        std::printf("screenshots: stopped at step %zu (%s), game status %d\n", at,
+        std::printf("screenshots: stopped at step %zu (%s), game status %d\n", session_steps.at,
                     driver.stop_reason.c_str(), status);
         return 1;
     }

@@ -489,3 +489,101 @@ inline std::set<std::pair<int, int>> edge_set()
     }
     return edges;
 }
+
+// ---- Sessions as step lists -------------------------------------------------
+
+// A player's session, one step after another. A step is called once each time
+// the driver asks for input; it returns true when it is done, and the next
+// step then runs at once unless the step queued input.
+using Step = std::function<bool(GameDriver&)>;
+
+struct StepList {
+    std::vector<Step> steps;
+    size_t at = 0;   // the step running now; steps.size() once all are done
+
+    // The driver's script: runs the steps, and stops the game with "done"
+    // after the last.
+    void run(GameDriver& d)
+    {
+        while (at < steps.size()) {
+            if (!steps[at](d))
+                return;
+            ++at;
+            if (d.busy())
+                return;
+        }
+        throw GameStop{"done"};
+    }
+};
+
+inline Step wait_for(std::function<bool()> ready)
+{
+    return [ready](GameDriver&) { return ready(); };
+}
+
+inline Step act(std::function<void(GameDriver&)> what)
+{
+    return [what](GameDriver& d) {
+        what(d);
+        return true;
+    };
+}
+
+// Lets the screen run this many frames before the next step.
+inline Step settle(int frames)
+{
+    return act([frames](GameDriver& d) { d.idle(frames); });
+}
+
+inline Step tap_at(int x, int y)
+{
+    return act([x, y](GameDriver& d) { d.tap(x, y); });
+}
+
+inline Step menu_row(int row)
+{
+    return act([row](GameDriver& d) { menu_row_tap(d, row); });
+}
+
+inline Step tap_close()
+{
+    return tap_at(CLOSE_X, CLOSE_Y);
+}
+
+// Play is on in a level of this many creatures.
+inline bool level_waiting(int count)
+{
+    return in_play() && vertex_count == count;
+}
+
+// A drag at a player's pace: picked up, carried over four frames, let go, and
+// a short look before the next one.
+inline void drag_slowly(GameDriver& d, int x0, int y0, int x1, int y1)
+{
+    d.press(x0, y0, 1);
+    for (int k = 1; k <= 4; ++k)
+        d.move(x0 + (x1 - x0) * k / 4, y0 + (y1 - y0) * k / 4, 1);
+    d.release(8);
+}
+
+// Brings every creature of the level home, one slow drag at a time (highest
+// index first, as solve_step does); done when the level has ended and the
+// given screen is up.
+inline Step solve_until(std::function<bool()> after)
+{
+    bool started = false;
+    return [started, after](GameDriver& d) mutable {
+        if (in_play()) {
+            started = true;
+            for (int i = vertex_count - 1; i >= 0; --i) {
+                const auto [hx, hy] = circle_home(i, vertex_count);
+                if (vertices[i].x != hx || vertices[i].y != hy) {
+                    drag_slowly(d, vertices[i].x, vertices[i].y, hx, hy);
+                    return false;
+                }
+            }
+            throw GameStop{"every creature home but the level goes on"};
+        }
+        return started && after();
+    };
+}

@@ -4,21 +4,43 @@
 #include "shell/platform.h"
 
 #include <SDL.h>
+#include <cerrno>
+#include <ctime>
 #include <unistd.h>
 
-static uint64_t sdl_ticks()
+// The steady clock in microseconds since boot.
+static uint64_t steady_us()
 {
-    return SDL_GetTicks64();
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u;
 }
 
-static void sdl_delay(uint32_t ms)
+// Where the game's clock starts: set when the platform starts (as SDL's own
+// millisecond count does), or at the first reading if that comes first.
+static uint64_t clock_origin_us = 0;
+
+static uint64_t game_clock_us()
 {
-    SDL_Delay(ms);
+    if (clock_origin_us == 0)
+        clock_origin_us = steady_us();
+    return steady_us() - clock_origin_us;
+}
+
+// SDL_Delay only knows whole milliseconds; the pump wants to wake on the very
+// microsecond a frame falls due, so it sleeps on the system's own timer. A
+// signal cuts a sleep short; the rest is slept then and there.
+static void game_delay_us(uint32_t us)
+{
+    timespec want = {time_t(us / 1000000u), long(us % 1000000u) * 1000L};
+    timespec left;
+    while (nanosleep(&want, &left) != 0 && errno == EINTR)
+        want = left;
 }
 
 // The frame pump's clock and sleep; replaced by tests with a fake clock.
-uint64_t (*platform_ticks)() = sdl_ticks;
-void (*platform_delay)(uint32_t ms) = sdl_delay;
+uint64_t (*platform_ticks_us)() = game_clock_us;
+void (*platform_delay_us)(uint32_t us) = game_delay_us;
 
 // The game's one window, or null before platform_window_open; written here only.
 static SDL_Window* window = nullptr;
@@ -32,6 +54,8 @@ bool platform_video_init()
     // window behind our back and lose its place; our frames are plain
     // software pictures anyway.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (clock_origin_us == 0)
+        clock_origin_us = steady_us();
     return SDL_Init(SDL_INIT_VIDEO) >= 0;
 }
 

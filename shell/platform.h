@@ -4,14 +4,16 @@
 #pragma once
 #include <cstdint>
 
-// The clock and the sleep the frame pump paces itself with. They default to
-// SDL's millisecond clock and SDL_Delay. Tests put a fake clock here so that
-// thousands of frames run without real waiting. A replacement must move
-// forward on its own between reads, since frame_step spends the last
-// millisecond of every frame reading the clock until the frame is due, and
-// its delay must advance it by the time asked for.
-extern uint64_t (*platform_ticks)();
-extern void (*platform_delay)(uint32_t ms);
+// The clock and the sleep the frame pump paces itself with, in microseconds.
+// The clock is steady (never set back) and counts from about the time the
+// platform was started; the pump counts whole milliseconds of it. The sleep
+// returns no earlier than asked, as far as the system allows; should it
+// return early, the pump simply sleeps again for what is left. Tests put a
+// fake clock here so that thousands of frames run without real waiting; the
+// pump reads the clock once or twice a frame and otherwise only sleeps, so a
+// fake clock need move only when it is asked to sleep.
+extern uint64_t (*platform_ticks_us)();
+extern void (*platform_delay_us)(uint32_t us);
 
 enum PlatformEventKind : uint8_t {
     EVENT_NONE = 0,

@@ -253,15 +253,17 @@ enum IdleScreen { IDLE_TITLE, IDLE_MENU, IDLE_PAUSED };
 // process's processor time (user and system) per second of wall time, and the
 // frames the pump released per second. With `burn`, another process keeps a
 // core busy meanwhile. The benchmark's time is the processor time per frame.
-void idle_screen_bench(benchmark::State& state, int screen, int burn, int)
+void idle_screen_bench(benchmark::State& state, int screen, int burn, int doubled)
 {
     quiet_engine_start(state);
+    real_clock_resume();
+    if (!state.error_occurred() && !view_scale_set(doubled != 0))
+        state.SkipWithError("the window would not take the scale");
     if (state.error_occurred()) {
         platform_quit();
         return;
     }
     resources_ready();
-    real_clock_resume();
     if (screen == IDLE_PAUSED) {
         level_make(PUMP_VERTICES, LAYOUT_CIRCLE, PUMP_SEED);
         level_hud_show(uint8_t(PUMP_VERTICES / 5));
@@ -387,11 +389,16 @@ bool pump_benchmarks_register()
         }
     }
     const char* const screens[] = {"title", "menu", "paused"};
-    for (int screen : {IDLE_TITLE, IDLE_MENU, IDLE_PAUSED}) {
-        const std::string name = std::string("idle_10s/") + screens[screen];
-        bench_register(name.c_str(), idle_screen_bench, screen, 0, 0)->UseManualTime()->Iterations(1)->Repetitions(2);
+    for (int doubled : {0, 1}) {
+        for (int screen : {IDLE_TITLE, IDLE_MENU, IDLE_PAUSED}) {
+            const std::string name = std::string("idle_10s/") + (doubled ? "2x/" : "1x/") + screens[screen];
+            bench_register(name.c_str(), idle_screen_bench, screen, 0, doubled)
+                ->UseManualTime()
+                ->Iterations(1)
+                ->Repetitions(2);
+        }
     }
-    bench_register("idle_10s/title/other_core_busy", idle_screen_bench, IDLE_TITLE, 1, 0)
+    bench_register("idle_10s/1x/title/other_core_busy", idle_screen_bench, IDLE_TITLE, 1, 0)
         ->UseManualTime()
         ->Iterations(1)
         ->Repetitions(2);

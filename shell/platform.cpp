@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
 
@@ -98,23 +99,117 @@ void platform_window_resize(int32_t width, int32_t height)
         SDL_SetWindowSize(window, width, height);
 }
 
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch)
+// How our RGB565 pixels become the window's. Most displays take 32-bit pixels:
+// for those the colour SDL itself would make of a pixel is the sum of one
+// table entry for its low byte and one for its high byte (SDL's own converter
+// works that way), so both tables are taken from SDL once per format and
+// checked against SDL's answer for every one of the 65536 colours. Any other
+// window goes through SDL's converter row by row.
+struct WindowPixels {
+    uint32_t format = SDL_PIXELFORMAT_UNKNOWN;   // the window format the tables below were made for
+    bool by_tables = false;
+    uint32_t low[256];
+    uint32_t high[256];
+};
+static WindowPixels window_pixels;
+
+// Test builds only: makes every picture go through SDL's converter.
+bool platform_convert_by_sdl = false;
+
+constexpr int COLOURS_565 = 65536;
+
+// Asks SDL for every RGB565 colour in the given format; true when the two
+// byte tables reproduce all of them.
+static bool byte_tables_make(uint32_t format, WindowPixels& out)
+{
+    uint16_t* colours = static_cast<uint16_t*>(SDL_malloc(COLOURS_565 * sizeof(uint16_t)));
+    uint32_t* made = static_cast<uint32_t*>(SDL_malloc(COLOURS_565 * sizeof(uint32_t)));
+    bool additive = colours && made;
+    if (additive) {
+        for (int c = 0; c < COLOURS_565; ++c)
+            colours[c] = uint16_t(c);
+        additive = SDL_ConvertPixels(256, 256, SDL_PIXELFORMAT_RGB565, colours, 512, format, made, 1024) == 0;
+    }
+    if (additive) {
+        for (int b = 0; b < 256; ++b) {
+            out.low[b] = made[b] - made[0];
+            out.high[b] = made[b << 8];
+        }
+        for (int c = 0; c < COLOURS_565 && additive; ++c)
+            additive = made[c] == out.high[c >> 8] + out.low[c & 0xFF];
+    }
+    SDL_free(colours);
+    SDL_free(made);
+    return additive;
+}
+
+static void window_pixels_prepare(const SDL_PixelFormat* format)
+{
+    if (format->format == window_pixels.format)
+        return;
+    window_pixels.format = format->format;
+    window_pixels.by_tables = format->BytesPerPixel == 4 && byte_tables_make(format->format, window_pixels);
+}
+
+static inline uint32_t window_colour(uint16_t pixel)
+{
+    return window_pixels.high[pixel >> 8] + window_pixels.low[pixel & 0xFF];
+}
+
+// One picture row into one window row at 1x, or into two at 2x.
+static void row_show(const uint16_t* src, int32_t width, int32_t scale, uint8_t* top, uint8_t* bottom)
+{
+    if (window_pixels.by_tables && !platform_convert_by_sdl) {
+        if (scale == 1) {
+            for (int32_t c = 0; c < width; ++c) {
+                const uint32_t colour = window_colour(src[c]);
+                std::memcpy(top + 4 * c, &colour, 4);
+            }
+            return;
+        }
+        for (int32_t c = 0; c < width; ++c) {
+            const uint64_t pair = uint64_t(window_colour(src[c])) * 0x100000001u;
+            std::memcpy(top + 8 * c, &pair, 8);
+            std::memcpy(bottom + 8 * c, &pair, 8);
+        }
+        return;
+    }
+    // SDL converts the row in place; at 2x each pixel is then spread over two,
+    // from the right so that nothing is overwritten before it is read.
+    const int bytes = SDL_BYTESPERPIXEL(window_pixels.format);
+    SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB565, src, width * 2, window_pixels.format, top, width * bytes);
+    if (scale == 1)
+        return;
+    for (int32_t c = width - 1; c >= 0; --c) {
+        std::memmove(top + (2 * c + 1) * bytes, top + c * bytes, size_t(bytes));
+        std::memmove(top + 2 * c * bytes, top + c * bytes, size_t(bytes));
+    }
+    std::memcpy(bottom, top, size_t(2 * width * bytes));
+}
+
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale)
 {
     if (!window)
         return;
     // Every size change invalidates the window surface, so it is fetched anew
-    // each time rather than kept.
+    // each time (SDL hands back the same one while the size stands).
     SDL_Surface* target = SDL_GetWindowSurface(window);
     if (!target)
         return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(pixels), width, height, 16,
-                                                             pitch, SDL_PIXELFORMAT_RGB565);
-    if (!source)
+    window_pixels_prepare(target->format);
+    // A window the system has not yet given its new size shows what fits.
+    const int32_t columns = width < target->w / scale ? width : target->w / scale;
+    const int32_t rows = height < target->h / scale ? height : target->h / scale;
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
         return;
-    SDL_Rect area = {0, 0, width, height};
-    SDL_Rect place = area;
-    SDL_BlitSurface(source, &area, target, &place);
-    SDL_FreeSurface(source);
+    uint8_t* out = static_cast<uint8_t*>(target->pixels);
+    for (int32_t r = 0; r < rows; ++r) {
+        const uint16_t* src = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(r) * pitch);
+        uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch;
+        row_show(src, columns, scale, top, top + target->pitch);
+    }
+    if (SDL_MUSTLOCK(target))
+        SDL_UnlockSurface(target);
     SDL_UpdateWindowSurface(window);
 }
 

@@ -54,8 +54,12 @@ void platform_window_caption_set(const char* caption);
 // Sets the client size; the window keeps its top-left corner.
 void platform_window_resize(int32_t width, int32_t height);
 // Shows the top-left width x height pixels of an RGB565 picture (pitch in
-// bytes) in the window's top-left corner.
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch);
+// bytes) in the window's top-left corner, each pixel as a scale x scale block
+// (scale 1 or 2). Allocates nothing once the window's pixel format is known.
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale);
+// Test builds only: when set, every picture goes through SDL's own pixel
+// converter instead of the game's faster one. The game never sets it.
+extern bool platform_convert_by_sdl;
 
 // Takes the next pending event, if any, into event; false when none is left.
 bool platform_event_poll(PlatformEvent* event);

@@ -38,19 +38,22 @@ static void copy_single()
         std::memcpy(video_surface + r * VIDEO_WIDTH, back_buffer + r * SCREEN_WIDTH, SCREEN_WIDTH * sizeof(uint16_t));
 }
 
+// The window is handed the back buffer itself and doubles it while putting it
+// into its own pixel format, in one pass; our doubled copy is kept for
+// present_show.
 void present_frame()
 {
     if (view_doubled)
         copy_doubled();
     else
         copy_single();
-    present_show();
+    platform_window_show(back_buffer, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, SCREEN_WIDTH * 2, view_doubled ? 2 : 1);
 }
 
 void present_show()
 {
     if (view_doubled)
-        platform_window_show(video_surface, VIDEO_WIDTH, VIDEO_HEIGHT, VIDEO_PITCH_BYTES);
+        platform_window_show(video_surface, VIDEO_WIDTH, VIDEO_HEIGHT, VIDEO_PITCH_BYTES, 1);
     else
-        platform_window_show(video_surface, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, VIDEO_PITCH_BYTES);
+        platform_window_show(video_surface, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, VIDEO_PITCH_BYTES, 1);
 }

@@ -45,6 +45,12 @@ void (*platform_delay_us)(uint32_t us) = game_delay_us;
 
 // The game's one window, or null before platform_window_open; written here only.
 static SDL_Window* window = nullptr;
+// The window surface the last picture went into, and whether anything may
+// have spoilt that picture since (a window event, a resize); written by the
+// window functions and the event poll.
+static const SDL_Surface* shown_surface = nullptr;
+static const void* shown_pixels = nullptr;
+static bool shown_spoilt = true;
 
 bool platform_video_init()
 {
@@ -68,6 +74,7 @@ const char* platform_error()
 void platform_quit()
 {
     window = nullptr;
+    shown_spoilt = true;
     SDL_Quit();
 }
 
@@ -82,6 +89,7 @@ bool platform_window_open(int32_t width, int32_t height)
     }
     window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                               SDL_WINDOW_RESIZABLE);
+    shown_spoilt = true;
     return window != nullptr;
 }
 
@@ -97,6 +105,7 @@ void platform_window_resize(int32_t width, int32_t height)
     // only a size change for it, never a resize request of the user.
     if (window)
         SDL_SetWindowSize(window, width, height);
+    shown_spoilt = true;
 }
 
 // How our RGB565 pixels become the window's. Most displays take 32-bit pixels:
@@ -211,6 +220,18 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     if (SDL_MUSTLOCK(target))
         SDL_UnlockSurface(target);
     SDL_UpdateWindowSurface(window);
+    shown_surface = target;
+    shown_pixels = target->pixels;
+    shown_spoilt = false;
+}
+
+bool platform_window_current()
+{
+    if (!window || shown_spoilt)
+        return false;
+    // SDL makes the surface anew after any change of size it has noticed.
+    const SDL_Surface* target = SDL_GetWindowSurface(window);
+    return target == shown_surface && target->pixels == shown_pixels;
 }
 
 // Our key code for an SDL key, so that the pump needs no SDL names. Only the
@@ -284,6 +305,9 @@ bool platform_event_poll(PlatformEvent* event)
 {
     SDL_Event sdl;
     while (SDL_PollEvent(&sdl)) {
+        // Whatever happened to the window, it may no longer show our picture.
+        if (sdl.type == SDL_WINDOWEVENT)
+            shown_spoilt = true;
         if (event_translate(sdl, event))
             return true;
     }

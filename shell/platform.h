@@ -57,6 +57,10 @@ void platform_window_resize(int32_t width, int32_t height);
 // bytes) in the window's top-left corner, each pixel as a scale x scale block
 // (scale 1 or 2). Allocates nothing once the window's pixel format is known.
 void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale);
+// True while the window still shows, untouched, the last picture given to
+// platform_window_show: no window event has come since and the window's
+// pixels are where they were.
+bool platform_window_current();
 // Test builds only: when set, every picture goes through SDL's own pixel
 // converter instead of the game's faster one. The game never sets it.
 extern bool platform_convert_by_sdl;

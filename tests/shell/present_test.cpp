@@ -120,4 +120,37 @@ TEST(Present, WindowGetsExactlyWhatSdlMakesOfEveryColourAt1xAnd2x)
     view_doubled = saved;
 }
 
+// The picture the window shows already is not sent again; after anything
+// happens to the window it is.
+TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
+{
+    ASSERT_EQ(shell_start_once().result, 0);
+    uint8_t saved = view_doubled;
+    for (uint8_t doubled : {0, 1}) {
+        SDL_SetWindowSize(shell_window(), 240 << doubled, 320 << doubled);
+        PlatformEvent event;
+        while (platform_event_poll(&event)) {
+        }
+        view_doubled = doubled;
+        for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
+            back_buffer[i] = uint16_t(i * 7 + doubled);
+        present_frame();
+        const Uint32 shown = window_pixel(5, 0);
+        SDL_Surface* s = SDL_GetWindowSurface(shell_window());
+        std::memset(s->pixels, 0x55, size_t(s->pitch));   // spoil the top row behind the platform's back
+        present_frame();
+        EXPECT_EQ(window_pixel(5, 0), 0x555555u) << "sent again, doubled " << int(doubled);
+        back_buffer[BACK_BUFFER_PIXELS - 1] ^= 1;       // one pixel changes: the frame goes out
+        present_frame();
+        EXPECT_EQ(window_pixel(5, 0), shown) << "not sent, doubled " << int(doubled);
+        std::memset(s->pixels, 0x55, size_t(s->pitch));
+        push_event(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_EXPOSED);
+        while (platform_event_poll(&event)) {
+        }
+        present_frame();
+        EXPECT_EQ(window_pixel(5, 0), shown) << "not sent after an exposure, doubled " << int(doubled);
+    }
+    view_doubled = saved;
+}
+
 } // namespace

@@ -24,6 +24,8 @@
 #include "assets/assets.h"
 #include "game/level.h"
 #include "game/screens.h"
+#include "gfx/pixel.h"
+#include "gfx/slot.h"
 #include "support/game_script.h"
 
 namespace {
@@ -77,9 +79,16 @@ double process_cpu_seconds()
     return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) * 1e-6;
 }
 
-// Keeps the shell's "Loading..." line out of the report.
+// Starts the engine once for all the benchmarks here (and again after one
+// elsewhere shut the platform down), keeping the shell's "Loading..." line out
+// of the report. Starting the window system over and over is not what is
+// measured, and on a real display it now and then fails.
 void quiet_engine_start(benchmark::State& state)
 {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+        input_reset();
+        return;
+    }
     std::fflush(stdout);
     const int saved = dup(1);
     const int sink = open("/dev/null", O_WRONLY);
@@ -90,7 +99,7 @@ void quiet_engine_start(benchmark::State& state)
     dup2(saved, 1);
     close(saved);
     if (result != 0)
-        state.SkipWithError("no video driver");
+        state.SkipWithError(platform_error());
 }
 
 // Runs frames until the pump shows the view at the scale asked for.
@@ -188,10 +197,10 @@ void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
     const int picked = PUMP_VERTICES / 3;
     const int16_t home_x = vertices[picked].x, home_y = vertices[picked].y;
 
-    double worst_cpu = 0, wall_sum = 0;
-    int wall_count = 0;
-    for (auto _ : state) {
-        FrameClock clock;
+    // One drag, press to release. A window system may slip an event of its
+    // own into it (the pointer entering the window), so a drag that did not
+    // yield the frame wanted is made again.
+    auto drag = [&](FrameClock& clock) {
         bool dragged = false;
         GameDriver driver(
             [&](GameDriver& d) {
@@ -210,6 +219,22 @@ void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
                 throw GameStop{"released"};
         };
         driver.run_with([&] { play_level(level, LAYOUT_CIRCLE); });
+        compose_enabled = 1;
+        soft_timer_modes[LEVEL_CLOCK] = TIMER_STOPPED;
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        button_held = 0;
+        frame_step();
+        frame_step();
+    };
+
+    double worst_cpu = 0, wall_sum = 0;
+    int wall_count = 0;
+    for (auto _ : state) {
+        FrameClock clock;
+        for (int attempt = 0; attempt < 5 && clock.cpu[kind].empty(); ++attempt) {
+            clock = FrameClock();
+            drag(clock);
+        }
         if (clock.cpu[kind].empty()) {
             state.SkipWithError("no frame of this kind");
             break;
@@ -224,7 +249,6 @@ void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
     state.counters["wall_us"] = wall_count ? wall_sum / wall_count * 1e6 : 0;
     real_clock_resume();
     release_reset();
-    platform_quit();
 }
 
 // A process that keeps one core busy until it is killed.
@@ -264,6 +288,12 @@ void idle_screen_bench(benchmark::State& state, int screen, int burn, int double
         return;
     }
     resources_ready();
+    // Nothing of an earlier benchmark's level stays on the screen.
+    sprite_table_clear();
+    shape_list_clear(EDGE_SLOT);
+    vertex_count = 0;
+    surface_slots[CACHE_SLOT].opacity = 0;
+    surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
     if (screen == IDLE_PAUSED) {
         level_make(PUMP_VERTICES, LAYOUT_CIRCLE, PUMP_SEED);
         level_hud_show(uint8_t(PUMP_VERTICES / 5));
@@ -325,7 +355,6 @@ void idle_screen_bench(benchmark::State& state, int screen, int burn, int double
     sprite_active_set(SPRITE_TITLE, 0);
     for (int i = 0; i < MENU_ROWS; ++i)
         sprite_active_set(SPRITE_MENU_BASE + i, 0);
-    platform_quit();
 }
 
 // From exec of the game to its first presented frame: the program on the

@@ -68,8 +68,8 @@ static bool back_buffer_presented()
 }
 
 // A picture the window already shows is not sent again, so the screens that
-// keep composing while they wait for a tap (the menu, the level chooser) cost
-// next to nothing. Otherwise the window is handed the back buffer itself and
+// keep composing while they wait for a tap (the menu, the level chooser) copy
+// and convert nothing. Otherwise the window is handed the back buffer itself and
 // doubles it while putting it into its own pixel format, in one pass; our
 // doubled copy is kept for present_show.
 void present_frame()

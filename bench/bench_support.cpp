@@ -11,6 +11,8 @@
 #include "game/ui.h"
 #include "geometry/random.h"
 #include "geometry/trig.h"
+#include "gfx/pixel.h"
+#include "scene/compose.h"
 #include "scene/shape.h"
 
 void resources_ready()
@@ -21,6 +23,9 @@ void resources_ready()
         layout_centre_y = 160;
         built = true;
     }
+    // What engine_start sets: without it every blit is clipped to pixel (0, 0).
+    set_clip_rect(0, 0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
+    set_screen_rect(0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
 }
 
 void level_make(int n, int shape, uint32_t seed)

@@ -11,7 +11,8 @@
 // largest level that fits the 512-entry vertex table.
 constexpr int BENCH_SIZES[] = {6, 50, 100, 250, 510};
 
-// The pictures, slots, font and edge list every screen shares; built once.
+// The pictures, slots, font and edge list every screen shares, built once;
+// and the clip and screen rectangles engine_start sets, every time.
 void resources_ready();
 // A fresh level of n vertices thrown onto the shape, from a fixed seed, as
 // the level sequence makes it (edge list emptied, graph built and thrown).

@@ -143,17 +143,24 @@ TEST_F(FramePump, PresentsWhileComposingOrOnceAfterAResize)
     EXPECT_EQ(video_surface[0], 0x4321);
 }
 
-TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingAllButTheLastMillisecond)
+TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingRightUpToTheDeadline)
 {
     soft_timer_modes[1] = TIMER_REAL;
-    // { game work before the frame, its sleep (-1: none), its measured time }
-    const int cases[][3] = {{0, 24, 25}, {0, 24, 25}, {10, 14, 25}, {24, -1, 25},
-                            // late: goes at once, and the next frame still gets its full 25 ms
-                            {40, -1, 40}, {0, 24, 25}};
+    // { game work before the frame (us), its sleep (us; -1: none), its measured time (ms) }
+    const int cases[][3] = {{0, 25000, 25}, {0, 25000, 25}, {10000, 15000, 25}, {24000, 1000, 25},
+                            // the sleep ends on the very microsecond the frame is due
+                            {24600, 400, 25},
+                            // work that fills the frame, or more: it goes at once, and the
+                            // next frame still gets its full 25 ms from that release
+                            {25000, -1, 25}, {40000, -1, 40}, {0, 25000, 25},
+                            // released 0.3 ms into its millisecond: the next one is due
+                            // 25 whole milliseconds later, not 25.3
+                            {25300, -1, 25}, {0, 24700, 25}};
     for (auto& c : cases) {
         FakeClock::delays.clear();
+        FakeClock::reads = 0;
         uint32_t before = soft_timers[1];
-        FakeClock::advance_ms(c[0]);
+        FakeClock::advance_us(uint32_t(c[0]));
         frame_step();
         EXPECT_EQ(soft_timers[1] - before, uint32_t(c[2])) << "work " << c[0];
         if (c[1] < 0) {
@@ -162,7 +169,27 @@ TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingAllButTheLastMillisecond)
             ASSERT_EQ(FakeClock::delays.size(), 1u) << "work " << c[0];
             EXPECT_EQ(FakeClock::delays[0], uint32_t(c[1])) << "work " << c[0];
         }
+        // The clock is read before the sleep and once after it, never polled.
+        EXPECT_LE(FakeClock::reads, 2) << "work " << c[0];
     }
+}
+
+TEST_F(FramePump, ASleepCutShortIsSleptOnWithoutPolling)
+{
+    // A platform whose sleep ends halfway (a signal, a coarse timer).
+    static const auto short_sleep = [](uint32_t us) { FakeClock::delay(us / 2 + 1); };
+    platform_delay_us = short_sleep;
+    frame_step();
+    FakeClock::advance_us(5000);
+    FakeClock::reads = 0;
+    FakeClock::delays.clear();
+    const uint64_t start = FakeClock::now_us;
+    frame_step();
+    // Released on the deadline all the same, 25 ms after the last release.
+    EXPECT_EQ(FakeClock::now_us - start, 20000u);
+    EXPECT_EQ(FakeClock::reads, int(FakeClock::delays.size()) + 1);
+    EXPECT_LE(FakeClock::delays.size(), 16u);
+    platform_delay_us = FakeClock::delay;
 }
 
 TEST_F(FramePump, TimersAdvanceByTheirModeWithTheFrameTimeBounded)

@@ -23,7 +23,9 @@ const StartRecord& shell_start_once()
         return record;
     SDL_GetWindowSize(window, &record.created_w, &record.created_h);
     std::strncpy(record.caption, SDL_GetWindowTitle(window), sizeof record.caption - 1);
+    const uint64_t before = FakeClock::now_us;
     frame_step();
+    record.first_hold_us = FakeClock::now_us - before;
     SDL_GetWindowSize(window, &record.first_w, &record.first_h);
     return record;
 }

@@ -8,6 +8,7 @@ struct StartRecord {
     int result;                    // engine_start's
     int created_w, created_h;      // client size before the first frame
     int first_w, first_h;          // and after it
+    uint64_t first_hold_us;        // how long the first frame kept the fake clock waiting
     char caption[256];
 };
 

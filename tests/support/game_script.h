@@ -44,13 +44,13 @@ struct GameStop {
 // sleeps (exactly as long as asked), so thousands of frames run in an instant.
 struct DriverClock {
     static inline uint64_t now_us = 0;
-    static uint64_t ticks() { return now_us++ / 1000; }
-    static void delay(uint32_t ms) { now_us += uint64_t(ms) * 1000; }
+    static uint64_t ticks() { return now_us++; }
+    static void delay(uint32_t us) { now_us += us; }
     static void install()
     {
         now_us = 1000 * 1000;
-        platform_ticks = ticks;
-        platform_delay = delay;
+        platform_ticks_us = ticks;
+        platform_delay_us = delay;
     }
 };
 

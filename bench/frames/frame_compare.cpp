@@ -17,6 +17,7 @@
 #include "game/level.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/recolour.h"
 #include "game/ui.h"
 #include "geometry/random.h"
 #include "geometry/trig.h"
@@ -94,13 +95,13 @@ static void drag_frame()
     drag_x = int16_t(home_x + ((step & 1) ? DRAG_STEP : 0));
     drag_y = int16_t(home_y + ((step & 1) ? DRAG_STEP : 0));
     move_vertex(picked);
-    colour_edges();
+    recolour_edges();
     frame_finish();
 }
 
 static void release_frame()
 {
-    colour_edges();
+    recolour_edges();
     release_reset();
     frame_finish();
 }

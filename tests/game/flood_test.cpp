@@ -18,48 +18,31 @@ namespace {
 const SDL_Keycode OTHER_KEYS[] = {SDLK_a, SDLK_p, SDLK_SPACE, SDLK_UP, SDLK_F5, SDLK_TAB,
                                   SDLK_DELETE, SDLK_RCTRL, SDLK_9, SDLK_KP_PLUS};
 
-void push(const SDL_Event& e)
+void push(Uint32 type, int a = 0, int b = 0, Uint8 detail = 0)
 {
-    SDL_Event copy = e;
-    ASSERT_EQ(SDL_PushEvent(&copy), 1);
+    ASSERT_EQ(event_push(type, a, b, detail), 1);
 }
 
 // A motion to logical (x, y) at the scale the window shows now.
 void push_motion(int x, int y)
 {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = x << view_doubled;
-    e.motion.y = y << view_doubled;
-    push(e);
+    push(SDL_MOUSEMOTION, x << view_doubled, y << view_doubled);
 }
 
 // A motion in window coordinates, as far outside as it likes.
 void push_window_motion(int x, int y)
 {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = x;
-    e.motion.y = y;
-    push(e);
+    push(SDL_MOUSEMOTION, x, y);
 }
 
 void push_left(bool down)
 {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = SDL_BUTTON_LEFT;
-    push(e);
+    push(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
 }
 
 void push_resize(int w, int h)
 {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = SDL_WINDOWEVENT_RESIZED;
-    e.window.data1 = w;
-    e.window.data2 = h;
-    push(e);
+    push(SDL_WINDOWEVENT, w, h, SDL_WINDOWEVENT_RESIZED);
 }
 
 // The one window game_main opened last.
@@ -77,31 +60,30 @@ SDL_Window* game_window()
 // far outside the window too.
 void push_filler(std::mt19937& rng, bool with_motion)
 {
-    SDL_Event e{};
     switch (rng() % (with_motion ? 5 : 4)) {
-    case 0:
-        e.type = rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.keysym.sym = OTHER_KEYS[rng() % std::size(OTHER_KEYS)];
-        break;
-    case 1:
-        e.type = rng() % 2 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = rng() % 2 ? SDL_BUTTON_RIGHT : SDL_BUTTON_MIDDLE;
-        break;
-    case 2:
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.y = int(rng() % 7) - 3;
-        break;
-    case 3:
-        e.type = SDL_TEXTINPUT;
-        e.text.text[0] = 'x';
-        break;
-    default:
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = int(rng() % 40001) - 20000;
-        e.motion.y = int(rng() % 40001) - 20000;
+    case 0: {
+        const Uint32 type = rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP;
+        push(type, OTHER_KEYS[rng() % std::size(OTHER_KEYS)]);
         break;
     }
-    push(e);
+    case 1: {
+        const Uint32 type = rng() % 2 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        push(type, 0, 0, rng() % 2 ? SDL_BUTTON_RIGHT : SDL_BUTTON_MIDDLE);
+        break;
+    }
+    case 2:
+        push(SDL_MOUSEWHEEL, 0, int(rng() % 7) - 3);
+        break;
+    case 3:
+        push(SDL_TEXTINPUT, 'x');
+        break;
+    default: {
+        const int x = int(rng() % 40001) - 20000;
+        const int y = int(rng() % 40001) - 20000;
+        push(SDL_MOUSEMOTION, x, y);
+        break;
+    }
+    }
 }
 
 // That many fillers, pointer motions among them.

@@ -10,7 +10,7 @@
 
 #include "game/edge_grid.h"
 #include "game/graph.h"
-#include "game/graph_oracle.h"
+#include "testkit/graph_oracle.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "game_script.h"
+#include "testkit/player.h"
 
 // Every game test runs in a fresh empty directory with the fake clock and no
 // input left over from an earlier test.
@@ -21,7 +21,7 @@ protected:
         dir = pattern;
         old_dir = std::filesystem::current_path();
         std::filesystem::current_path(dir);
-        DriverClock::install();
+        FakeClock::install();
         if (SDL_WasInit(SDL_INIT_VIDEO))
             SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         button_held = 0;

@@ -1,7 +1,8 @@
-// Scripts a player through the real game: a fake clock so that frames cost no
-// real time, synthetic SDL events pushed from frame_hook, and probes that tell
-// which screen is up. Header only and free of any test framework, so that the
-// game's tests and the developer tools that play the game share one driver.
+// The scripted player: drives the real game through the real frame pump on the
+// fake clock, pushing the kit's events from frame_hook, with probes that tell
+// which screen is up and steps that read like a player's actions (wait for a
+// screen, tap, drag, solve). Free of any test framework, so that the game's
+// tests, the replays and the developer tools share one player.
 #pragma once
 #include <SDL.h>
 
@@ -34,24 +35,12 @@
 #include "shell/input.h"
 #include "shell/platform.h"
 #include "storage/profile.h"
+#include "testkit/clock.h"
+#include "testkit/events.h"
 
 // Thrown from the frame hook to end game_main from inside a script.
 struct GameStop {
     std::string why;
-};
-
-// A clock that only moves when the pump reads it (one microsecond a read) or
-// sleeps (exactly as long as asked), so thousands of frames run in an instant.
-struct DriverClock {
-    static inline uint64_t now_us = 0;
-    static uint64_t ticks() { return now_us++ / 1000; }
-    static void delay(uint32_t ms) { now_us += uint64_t(ms) * 1000; }
-    static void install()
-    {
-        now_us = 1000 * 1000;
-        platform_ticks = ticks;
-        platform_delay = delay;
-    }
 };
 
 // Scripted input, one batch of events per frame at most. The script is
@@ -114,11 +103,7 @@ public:
     void key(SDL_Keycode sym, bool down, int wait = 1)
     {
         Batch b;
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.sym = sym;
-        b.events.push_back(e);
+        b.events.push_back(event_make(down ? SDL_KEYDOWN : SDL_KEYUP, sym));
         b.wait = wait;
         pending.push_back(b);
     }
@@ -204,22 +189,14 @@ private:
         int wait = 0;
     };
 
+    // The pump halves window coordinates while the view is doubled.
     static SDL_Event motion_event(int x, int y)
     {
-        // The pump halves window coordinates while the view is doubled.
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = x << view_doubled;
-        e.motion.y = y << view_doubled;
-        return e;
+        return event_make(SDL_MOUSEMOTION, x << view_doubled, y << view_doubled);
     }
     static SDL_Event button_event(bool down)
     {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        return e;
+        return event_make(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
     }
 
     static inline GameDriver* current = nullptr;

@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -525,6 +526,67 @@ inline Step menu_row(int row)
 inline Step tap_close()
 {
     return tap_at(CLOSE_X, CLOSE_Y);
+}
+
+// Once the screen is up, what the player does there (and what a test checks
+// there), in the frame it is first seen.
+inline Step on(std::function<bool()> ready, std::function<void(GameDriver&)> what)
+{
+    return [ready, what](GameDriver& d) {
+        if (!ready())
+            return false;
+        what(d);
+        return true;
+    };
+}
+
+inline Step tap_on(std::function<bool()> ready, int x, int y)
+{
+    return on(ready, [x, y](GameDriver& d) { d.tap(x, y); });
+}
+
+// From the title through the menu to its row (a mode, or one of the rows
+// after the modes'), a tap on each.
+inline Step menu_choose(int row)
+{
+    auto walk = std::make_shared<MenuWalk>();
+    return [walk, row](GameDriver& d) { return (*walk)(d, row); };
+}
+
+// From the title to the menu, which then waits for a row.
+inline Step menu_reach()
+{
+    auto walk = std::make_shared<MenuWalk>();
+    return [walk](GameDriver& d) { return walk->at_menu(d); };
+}
+
+// Solves the level a fast drag a call (as solve_step); done once play is over
+// and the given screen is up.
+inline Step solve_then(std::function<bool()> after)
+{
+    return [after](GameDriver& d) { return !solve_while_in_play(d) && after(); };
+}
+
+// What a test looks at, then on at once to the next step.
+inline Step check(std::function<void()> what)
+{
+    return [what](GameDriver&) {
+        what();
+        return true;
+    };
+}
+
+// Waits for the game to end the run itself (game_main returning, or the
+// process ending); only the frame limit stops it otherwise.
+inline Step wait_for_end()
+{
+    return [](GameDriver&) { return false; };
+}
+
+// Ends the game here, for the given reason.
+inline Step stop_game(const std::string& why)
+{
+    return [why](GameDriver&) -> bool { throw GameStop{why}; };
 }
 
 // Play is on in a level of this many creatures.

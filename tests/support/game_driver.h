@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "testkit/player.h"
 
@@ -61,6 +64,23 @@ protected:
         compose_enabled = 1;
     }
 };
+
+// A session of the player's, step after step, through game_main.
+struct Played {
+    int status;            // game_main's, or -100 when the steps (or the frame limit) stopped it
+    std::string reason;    // why it was stopped: "done" after the last step
+    size_t step;           // the step it stopped in
+};
+
+inline Played steps_play(std::vector<Step> steps, std::function<void()> watch = nullptr, uint32_t seed = 12345,
+                         int frame_limit = 20000)
+{
+    StepList list{std::move(steps)};
+    GameDriver driver([&list](GameDriver& d) { list.run(d); }, seed, frame_limit);
+    driver.watch = std::move(watch);
+    const int status = driver.run();
+    return {status, driver.stop_reason, list.at};
+}
 
 // A fresh profile open and on disk, as a first start of the game leaves it.
 inline void profile_start_fresh()

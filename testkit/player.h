@@ -583,6 +583,16 @@ inline Step wait_for_end()
     return [](GameDriver&) { return false; };
 }
 
+// Waits for the screen, looking at every frame on the way (what a test holds
+// must not show meanwhile).
+inline Step wait_watching(std::function<void()> each, std::function<bool()> ready)
+{
+    return [each, ready](GameDriver&) {
+        each();
+        return ready();
+    };
+}
+
 // Ends the game here, for the given reason.
 inline Step stop_game(const std::string& why)
 {

@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
@@ -591,6 +592,15 @@ inline Step wait_watching(std::function<void()> each, std::function<bool()> read
         each();
         return ready();
     };
+}
+
+// Step lists one after another, as one list.
+inline std::vector<Step> steps_join(std::initializer_list<std::vector<Step>> parts)
+{
+    std::vector<Step> all;
+    for (const std::vector<Step>& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
 }
 
 // Ends the game here, for the given reason.

@@ -82,6 +82,16 @@ inline Played steps_play(std::vector<Step> steps, std::function<void()> watch = 
     return {status, driver.stop_reason, list.at};
 }
 
+// The steps played into one piece of the game (a screen, a loop) instead of
+// game_main; false when the steps stopped it before it returned.
+template <class F>
+bool steps_play_with(std::vector<Step> steps, F piece)
+{
+    StepList list{std::move(steps)};
+    GameDriver driver([&list](GameDriver& d) { list.run(d); });
+    return driver.run_with(piece);
+}
+
 // A fresh profile open and on disk, as a first start of the game leaves it.
 inline void profile_start_fresh()
 {

@@ -10,7 +10,6 @@
 #include "game/mode.h"
 #include "game/ui.h"
 #include "geometry/random.h"
-#include "geometry/trig.h"
 #include "scene/shape.h"
 
 void resources_ready()
@@ -30,14 +29,6 @@ void level_make(int n, int shape, uint32_t seed)
     random_seed(seed);
     build_graph(n);
     scatter_on_layout(n, shape);
-}
-
-void circle_place(int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int32_t a = (512 * i) / n;
-        vertex_place(i, int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8)));
-    }
 }
 
 static double min_of(const std::vector<double>& v)

@@ -37,6 +37,7 @@
 #include "shell/input.h"
 #include "shell/platform.h"
 #include "storage/profile.h"
+#include "testkit/circle.h"
 #include "testkit/clock.h"
 #include "testkit/events.h"
 
@@ -401,14 +402,6 @@ inline std::string clock_text()
 }
 
 // ---- Solving --------------------------------------------------------------
-
-// Where vertex i of n stood when the graph was built: on this circle the
-// drawing has no crossing.
-inline std::pair<int16_t, int16_t> circle_home(int i, int n)
-{
-    const int32_t a = (512 * i) / n;
-    return {int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8))};
-}
 
 // Queues one drag that brings a vertex home; false when all are home. Highest
 // index first: a vertex standing on a home already taken is still picked,

@@ -1,7 +1,7 @@
-// Drives the real game through the real frame pump for the game's tests: the
-// scripted player of game_script.h plus the test fixtures, each of which runs
-// in a fresh working directory. Header only: every test program of the game
-// can include it.
+// The game's tests on the kit's scripted player (testkit/player.h): the test
+// fixtures, each of which runs in a fresh working directory, and the step
+// lists played through game_main or one piece of the game. Header only: every
+// test program of the game can include it.
 #pragma once
 #include <gtest/gtest.h>
 

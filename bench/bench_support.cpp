@@ -37,14 +37,6 @@ void level_make(int n, int shape, uint32_t seed)
     scatter_on_layout(n, shape);
 }
 
-void circle_place(int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int32_t a = (512 * i) / n;
-        vertex_place(i, int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8)));
-    }
-}
-
 static double min_of(const std::vector<double>& v)
 {
     return *std::min_element(v.begin(), v.end());

@@ -10,7 +10,7 @@
 #include "assets/assets.h"
 #include "bench_support.h"
 #include "game/graph.h"
-#include "game/graph_oracle.h"
+#include "testkit/graph_oracle.h"
 #include "game/flow.h"
 #include "game/layout.h"
 #include "game/level.h"

@@ -26,7 +26,7 @@
 #include "game/screens.h"
 #include "gfx/pixel.h"
 #include "gfx/slot.h"
-#include "support/game_script.h"
+#include "testkit/player.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ double mean_of(const std::vector<double>& v)
 void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
 {
     quiet_engine_start(state);
-    DriverClock::install();
+    FakeClock::install();
     if (!state.error_occurred() && !view_scale_set(doubled != 0))
         state.SkipWithError("the window would not take the scale");
     if (state.error_occurred()) {

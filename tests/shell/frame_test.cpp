@@ -7,7 +7,7 @@
 
 #include "gfx/pixel.h"
 #include "shell/engine.h"
-#include "shell/fake_clock.h"
+#include "testkit/clock.h"
 #include "shell/frame.h"
 #include "shell/input.h"
 #include "shell/present.h"
@@ -33,12 +33,12 @@ protected:
     static void view_set(bool doubled)
     {
         static int serial = 0;
-        push_event(SDL_WINDOWEVENT, (doubled ? 400 : 300) + serial++ % 50, 500, SDL_WINDOWEVENT_RESIZED);
+        event_push(SDL_WINDOWEVENT, (doubled ? 400 : 300) + serial++ % 50, 500, SDL_WINDOWEVENT_RESIZED);
         frame_step();
     }
     static void resize_expect(int request_w, int w, int h, uint8_t doubled)
     {
-        push_event(SDL_WINDOWEVENT, request_w, 555, SDL_WINDOWEVENT_RESIZED);
+        event_push(SDL_WINDOWEVENT, request_w, 555, SDL_WINDOWEVENT_RESIZED);
         frame_step();
         int real_w = 0, real_h = 0;
         SDL_GetWindowSize(shell_window(), &real_w, &real_h);
@@ -50,9 +50,9 @@ protected:
 
 TEST_F(FramePump, ClickWithinOneFrameIsDownForOneFrameThenReleased)
 {
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
-    push_event(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_RIGHT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_RIGHT);
     frame_step();
     EXPECT_EQ(pointer_down, 1);
     EXPECT_EQ(pointer_pressed, 1);
@@ -65,23 +65,23 @@ TEST_F(FramePump, ClickWithinOneFrameIsDownForOneFrameThenReleased)
 
 TEST_F(FramePump, ReturnGivesOnePressPerKeyDown)
 {
-    push_event(SDL_KEYDOWN, SDLK_RETURN);
+    event_push(SDL_KEYDOWN, SDLK_RETURN);
     frame_step();
     EXPECT_EQ(return_pressed, 1);
-    push_event(SDL_KEYDOWN, SDLK_RETURN, 1);   // key repeat
+    event_push(SDL_KEYDOWN, SDLK_RETURN, 1);   // key repeat
     frame_step();
     EXPECT_EQ(return_pressed, 0);
-    push_event(SDL_KEYUP, SDLK_RETURN);
+    event_push(SDL_KEYUP, SDLK_RETURN);
     frame_step();
 }
 
 TEST_F(FramePump, KeypadEnterIsNotReturn)
 {
-    push_event(SDL_KEYDOWN, SDLK_KP_ENTER);
+    event_push(SDL_KEYDOWN, SDLK_KP_ENTER);
     frame_step();
     EXPECT_EQ(return_pressed, 0);
     EXPECT_EQ(return_raw, 0);
-    push_event(SDL_KEYUP, SDLK_KP_ENTER);
+    event_push(SDL_KEYUP, SDLK_KP_ENTER);
     frame_step();
     EXPECT_EQ(return_pressed, 0);
 }
@@ -90,11 +90,11 @@ using FramePumpDeathTest = FramePump;
 
 TEST_F(FramePumpDeathTest, EscapeCloseAndQuitEndTheProgramWithStatusZero)
 {
-    EXPECT_EXIT((push_event(SDL_KEYDOWN, SDLK_ESCAPE), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE), frame_step(), std::exit(3)),
+    EXPECT_EXIT((event_push(SDL_KEYDOWN, SDLK_ESCAPE), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((event_push(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE), frame_step(), std::exit(3)),
                 ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_QUIT), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_KEYDOWN, SDLK_q), frame_step(), std::exit(3)), ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT((event_push(SDL_QUIT), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((event_push(SDL_KEYDOWN, SDLK_q), frame_step(), std::exit(3)), ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(FramePump, ResizeSnapsAtWidth360)
@@ -121,7 +121,7 @@ TEST_F(FramePump, MotionIsDividedByTheViewScaleAndKeptToTheSurface)
     };
     for (auto& c : cases) {
         view_set(c[0]);
-        push_event(SDL_MOUSEMOTION, c[1], c[2]);
+        event_push(SDL_MOUSEMOTION, c[1], c[2]);
         frame_step();
         EXPECT_EQ(raw_pointer_x, c[3]) << c[1];
         EXPECT_EQ(raw_pointer_y, c[4]) << c[2];
@@ -221,9 +221,9 @@ TEST_F(FramePump, HookRunsLastInEveryFrame)
     static uint8_t saw_pressed;
     calls = 0;
     frame_hook = [] { ++calls, saw_pressed = pointer_pressed; };
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
     frame_step();
-    push_event(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
     frame_hook = nullptr;
     frame_step();
     EXPECT_EQ(calls, 1);

@@ -144,7 +144,7 @@ TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
         present_frame();
         EXPECT_EQ(window_pixel(5, 0), shown) << "not sent, doubled " << int(doubled);
         std::memset(s->pixels, 0x55, size_t(s->pitch));
-        push_event(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_EXPOSED);
+        event_push(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_EXPOSED);
         while (platform_event_poll(&event)) {
         }
         present_frame();

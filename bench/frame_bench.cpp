@@ -125,8 +125,8 @@ static void startup_bench(benchmark::State& state, int, int, int)
         images[SHARED] = load_gif_image(img_vertex_strip.data, img_vertex_strip.size);
 
         set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
-        sprite_create(SPRITE_CLOSE, images[1], CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
-        Sprite* title = sprite_create(SPRITE_TITLE, images[0], 240, 125, 120, 154);
+        sprite_create(SPRITE_CLOSE, images[1], PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
+        Sprite* title = sprite_create(SPRITE_TITLE, images[0], PIC_TITLE_LOGO, SCREEN_CENTRE_X, 154);
         title->opacity = 2;
         view_doubled = 0;
         compose_frame(0, 1023);

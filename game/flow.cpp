@@ -55,9 +55,10 @@ void pause_sprites_show()
     image_reload(pause_button_image, img_pause_button);
     const int16_t h = screen_height;
     if (pause_button_image)
-        sprite_create(SPRITE_PAUSE_BUTTON, pause_button_image, PAUSE_BUTTON_SIZE, PAUSE_BUTTON_SIZE, 226, int16_t(h - 14));
+        sprite_create(SPRITE_PAUSE_BUTTON, pause_button_image, PIC_PAUSE_BUTTON, PAUSE_BUTTON_X,
+                      int16_t(h - PAUSE_BUTTON_BOTTOM_GAP));
     if (pause_caption_image) {
-        Sprite* s = sprite_create(SPRITE_PAUSE_CAPTION, pause_caption_image, 174, 43, 120, int16_t(h / 2));
+        Sprite* s = sprite_create(SPRITE_PAUSE_CAPTION, pause_caption_image, PIC_PAUSE_CAPTION, SCREEN_CENTRE_X, int16_t(h / 2));
         s->opacity = 0;
     }
 }
@@ -213,7 +214,7 @@ int game_main()
 {
     if (engine_start() != 0)
         return 1;
-    layout_centre_y = 160;
+    layout_centre_y = SCREEN_CENTRE_Y;
     if (!profile_open("Zembrolfink", &profile)) {
         profile_reset(&profile);
         profile_write();

@@ -2,6 +2,7 @@
 // index order, then thrown onto a layout shape until some edges cross.
 #include "game/layout.h"
 
+#include "assets/catalogue.h"
 #include "game/edge_grid.h"
 #include "game/graph.h"
 #include "game/mode.h"
@@ -13,14 +14,10 @@
 // scatter_on_layout and the shape-selection previews.
 LayoutPoint layout_points[LAYOUT_POINTS_SIZE];
 // Circumradius of the layouts; set by scatter_on_layout and the shape screen.
-int32_t layout_radius = 110;
+int32_t layout_radius = LAYOUT_RADIUS;
 // Vertical centre of the layouts; set once by the game at start-up.
-int16_t layout_centre_y = 160;
+int16_t layout_centre_y = SCREEN_CENTRE_Y;
 
-constexpr int32_t LAYOUT_CENTRE_X = 120;
-constexpr int32_t GRAPH_RADIUS = 110;    // the circle the graph is built on, always
-constexpr int32_t GRAPH_CENTRE_X = 120;
-constexpr int32_t GRAPH_CENTRE_Y = 160;
 constexpr int32_t WAVE_LEFT = 10;
 constexpr int SMALLEST_CROSSABLE = 4;    // two crossing edges need four distinct ends
 
@@ -46,7 +43,7 @@ void layout_circle(int n)
     const int32_t r = layout_radius;
     for (int i = 0; i < n; ++i) {
         const int32_t a = (512 * i) / n;
-        layout_points[i].x = LAYOUT_CENTRE_X + ((r * cos512(a)) >> 8);
+        layout_points[i].x = SCREEN_CENTRE_X + ((r * cos512(a)) >> 8);
         layout_points[i].y = layout_centre_y + ((r * sin512(a)) >> 8);
     }
 }
@@ -76,7 +73,7 @@ void layout_polygon(int n, int k)
     const int32_t offset = (k == 4) ? 64 : 128;
     for (int j = 0; j < k; ++j) {
         const int32_t a = (offset + (512 * j) / k) & 511;
-        layout_points[j].x = LAYOUT_CENTRE_X + ((r * cos512(a)) >> 8);
+        layout_points[j].x = SCREEN_CENTRE_X + ((r * cos512(a)) >> 8);
         layout_points[j].y = layout_centre_y - ((r * sin512(a)) >> 8);
     }
     for (int i = k; i < n; ++i) {
@@ -159,8 +156,9 @@ void build_graph(int n)
     vertex_count = uint16_t(n);
     for (int i = 0; i < n; ++i) {
         const int32_t a = (512 * i) / n;
-        vertex_create(i, int16_t(GRAPH_CENTRE_X + ((GRAPH_RADIUS * cos512(a)) >> 8)),
-                      int16_t(GRAPH_CENTRE_Y + ((GRAPH_RADIUS * sin512(a)) >> 8)));
+        // Always on the screen's own circle, whatever the layouts are set to.
+        vertex_create(i, int16_t(SCREEN_CENTRE_X + ((LAYOUT_RADIUS * cos512(a)) >> 8)),
+                      int16_t(SCREEN_CENTRE_Y + ((LAYOUT_RADIUS * sin512(a)) >> 8)));
     }
     if (n < 3)
         return;   // no ring without three vertices; the game never asks for one
@@ -185,7 +183,7 @@ void scatter_on_layout(int n, int shape)
     if (shape < 0 || shape >= LAYOUT_SHAPE_COUNT)
         shape = LAYOUT_CIRCLE;
     do {
-        layout_radius = 110;
+        layout_radius = LAYOUT_RADIUS;
         layout_generators[shape](n);
         for (int i = 0; i < n; ++i) {
             const int r = n - i;

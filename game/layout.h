@@ -22,9 +22,9 @@ constexpr int LAYOUT_POINTS_SIZE = 512;
 
 // Points written by the last generator call.
 extern LayoutPoint layout_points[LAYOUT_POINTS_SIZE];
-// Circumradius of the layouts (110); set by scatter_on_layout and the shape screen.
+// Circumradius of the layouts (LAYOUT_RADIUS); set by scatter_on_layout and the shape screen.
 extern int32_t layout_radius;
-// Vertical centre of the layouts (160); set once at start-up.
+// Vertical centre of the layouts (SCREEN_CENTRE_Y); set once at start-up.
 extern int16_t layout_centre_y;
 // The six generators by LayoutShape, each filling points 0..n-1.
 extern void (*const layout_generators[LAYOUT_SHAPE_COUNT])(int n);

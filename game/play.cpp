@@ -6,6 +6,8 @@
 #include <initializer_list>
 
 #include "assets/assets.h"
+#include "game/digit_frames.h"
+#include "game/fade.h"
 #include "game/graph.h"
 #include "game/layout.h"
 #include "game/mode.h"
@@ -32,8 +34,6 @@ uint8_t pulse_opacity = 0;
 static Image* times_up_image;
 static Image* game_over_image;
 
-constexpr int16_t PAUSE_BUTTON_X = 226;
-constexpr int16_t PAUSE_BUTTON_BOTTOM_GAP = 14;
 constexpr int16_t CLOCK_AREA_X0 = 80, CLOCK_AREA_X1 = 160, CLOCK_AREA_Y1 = 24;
 
 static Sprite* creature(int i) { return sprite_table[i]; }
@@ -194,10 +194,12 @@ void clock_show()
     if (v > int32_t(CLOCK_CAP_MS))
         v = int32_t(CLOCK_CAP_MS);
 
-    sprite_frame_set(SPRITE_CLOCK_BASE + 4, int16_t(v / 600000));
-    sprite_frame_set(SPRITE_CLOCK_BASE + 3, int16_t((v / 60000) % 10));
-    sprite_frame_set(SPRITE_CLOCK_BASE + 1, int16_t((v / 10000) % 6));
-    const int16_t s = int16_t((v / 1000) % 10);
+    int16_t frames[5];
+    clock_frames_split(v / 1000, frames);
+    sprite_frame_set(SPRITE_CLOCK_BASE + 4, frames[4]);
+    sprite_frame_set(SPRITE_CLOCK_BASE + 3, frames[3]);
+    sprite_frame_set(SPRITE_CLOCK_BASE + 1, frames[1]);
+    const int16_t s = frames[0];
     Sprite* units = sprite_table[SPRITE_CLOCK_BASE];
     if (units && units->frame != s) {
         // Nothing else changing: recompose only the clock's strip.
@@ -230,18 +232,16 @@ int8_t time_check(int8_t solved)
     screen_rect_full();
     const int16_t cy = layout_centre_y;
     if (times_up_image) {
-        Sprite* s = sprite_create(SPRITE_POPUP, times_up_image, 209, 26, 120, int16_t(cy - 40));
-        for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+        Sprite* s = sprite_create(SPRITE_POPUP, times_up_image, PIC_TIMES_UP, SCREEN_CENTRE_X, int16_t(cy - 40));
+        fade_run(2, OPACITY_FULL, 3, [&](int16_t o) {
             s->opacity = o;
-            frame_step();
-        }
+        });
     }
     if (game_over_image) {
-        Sprite* s = sprite_create(SPRITE_POPUP_LOWER, game_over_image, 155, 91, 120, int16_t(cy + 40));
-        for (int16_t o = 1; o <= OPACITY_FULL; ++o) {
+        Sprite* s = sprite_create(SPRITE_POPUP_LOWER, game_over_image, PIC_GAME_OVER, SCREEN_CENTRE_X, int16_t(cy + 40));
+        fade_run(1, OPACITY_FULL, 1, [&](int16_t o) {
             s->opacity = o;
-            frame_step();
-        }
+        });
     }
     tap_wait(false);
     for (int id : {SPRITE_POPUP, SPRITE_POPUP_LOWER}) {
@@ -278,20 +278,18 @@ void pause_check(int16_t picked)
     // not going to be recomposed: the fade must be seen, over the whole screen.
     compose_enabled = 1;
     screen_rect_full();
-    for (int16_t o = 4; o <= OPACITY_FULL; o += 4) {
+    fade_run(4, OPACITY_FULL, 4, [&](int16_t o) {
         set_puzzle_opacity(int16_t(OPACITY_FULL - o));
         sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
-        frame_step();
-    }
+    });
     compose_enabled = 0;
     while (!pointer_pressed && !return_pressed)
         frame_step();
     compose_enabled = 1;
-    for (int16_t o = 28; o >= 0; o -= 4) {
+    fade_run(28, 0, -4, [&](int16_t o) {
         set_puzzle_opacity(int16_t(OPACITY_FULL - o));
         sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
-        frame_step();
-    }
+    });
     soft_timer_modes[LEVEL_CLOCK] = TIMER_REAL;
 }
 

@@ -4,13 +4,14 @@
 #pragma once
 #include <cstdint>
 
+#include "assets/catalogue.h"
+
 struct Image;
 struct EmbeddedFile;
 
 // Surface slots.
 constexpr uint8_t PICTURE_SLOT = 0;     // a full-screen picture that is faded (instructions page)
 constexpr uint8_t TEXT_SLOT = 5;        // the game's text rows
-constexpr uint8_t EDGE_SLOT = 10;       // the puzzle's edge lines
 constexpr uint8_t CACHE_SLOT = 14;      // the unmoving part of the puzzle while dragging
 constexpr uint8_t BACKGROUND_SLOT = 15; // the jungle backdrop
 
@@ -47,18 +48,6 @@ constexpr int SPRITE_ANSWER_YES = 2061;
 constexpr int SPRITE_ANSWER_NO = 2062;
 constexpr int SPRITE_QUESTION_LEVEL = 2063;
 constexpr int SPRITE_QUESTION_DIGITS = 2064; // 2064..2066
-
-// Geometry of the shared pictures.
-constexpr int16_t CLOSE_X = 232, CLOSE_Y = 9, CLOSE_SIZE = 16;
-constexpr int16_t SMALL_DIGIT_W = 12, SMALL_DIGIT_H = 14;
-constexpr int16_t SMALL_COLON_FRAME = 10;
-constexpr int16_t LARGE_DIGIT_W = 25, LARGE_DIGIT_H = 30;
-constexpr int16_t MEDIUM_DIGIT_W = 20, MEDIUM_DIGIT_H = 24;
-constexpr int16_t RED_DIGITS = 10;           // frame offset of the red digits in the large and medium strips
-constexpr int16_t LEVEL_LARGE_W = 119, LEVEL_LARGE_H = 28;
-constexpr int16_t CREATURE_SIZE = 14;
-constexpr int16_t GLOW_SIZE = 20;
-constexpr int16_t PAUSE_BUTTON_SIZE = 44;
 
 constexpr int16_t UI_LAYER_CLOCK = 10;
 constexpr int16_t UI_LAYER_TITLE = 1;

@@ -273,7 +273,7 @@ TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
                 phase = 1;
             break;
         case 1:
-            if (sprite_is(SPRITE_LIST_HEAD_LEVEL, 75, 19) && !sprite_on(SPRITE_MENU_BASE)) {
+            if (sprite_is(SPRITE_LIST_HEAD_LEVEL, PIC_LEVEL_SMALL) && !sprite_on(SPRITE_MENU_BASE)) {
                 // Page one: levels 1..18; level 1 took 40 s, level 18 took 159 s.
                 EXPECT_EQ(sprite_get(5)->frame, 0);
                 EXPECT_EQ(sprite_get(6)->frame, 1);

@@ -29,7 +29,7 @@ TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
         case 2:  // nobody touches anything
             if (in_play() && soft_timers[LEVEL_CLOCK] == 10025)
                 clock_at_ten = clock_text();
-            if (sprite_is(SPRITE_POPUP, 209, 26) && clock_at_popup == 0) {
+            if (sprite_is(SPRITE_POPUP, PIC_TIMES_UP) && clock_at_popup == 0) {
                 clock_at_popup = soft_timers[LEVEL_CLOCK];
                 clock_at_popup_text = clock_text();
             }

@@ -55,7 +55,7 @@ protected:
         resources_build();
         // The first frame of a run shrinks the window; get it behind us.
         frame_step();
-        sprite_create(SPRITE_CLOSE, close_icon_image, CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
+        sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
         game_mode = MODE_CLASSIC;
         vertex_count = 0;
         compose_enabled = 1;

@@ -93,15 +93,6 @@ void common_images_load()
     image_load_once(time_small_image, img_time_small);
 }
 
-int level_vertices_capped(uint8_t mode, int t)
-{
-    // Every mode's sizes grow with the level, so the largest level that fits is
-    // found by stepping back; nothing indexes past the vertex table.
-    while (t > 1 && level_vertex_count(mode, t) > MAX_VERTICES)
-        --t;
-    return level_vertex_count(mode, t);
-}
-
 void resources_build()
 {
     uint16_t* backdrop = png_decode_rgb565(nullptr, img_background.data, img_background.size);

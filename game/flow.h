@@ -26,7 +26,3 @@ void common_images_load();
 // Sets up what every screen shares: the background and cache slots, the edge
 // list, the font with the text slot and its score line, and the shared pictures.
 void resources_build();
-
-// Vertices of level t in the mode, never more than the vertex table holds: past
-// the largest level that fits, levels keep that level's size.
-int level_vertices_capped(uint8_t mode, int t);

@@ -3,10 +3,12 @@
 #pragma once
 #include <cstdint>
 
+#include "storage/level_size.h"
+
 struct Image;
 struct ShapeNode;
 
-constexpr int MAX_VERTICES = 512;
+constexpr int MAX_VERTICES = LEVEL_MAX_VERTICES;
 constexpr int MAX_DEGREE = 4;
 constexpr uint8_t EDGE_SLOT = 10;           // surface slot holding the edge lines
 constexpr int GLOW_SPRITE_BASE = 1024;      // glow of vertex i is sprite 1024 + i

@@ -88,13 +88,6 @@ void layout_polygon(int n, int k)
     }
 }
 
-int level_vertex_count(uint8_t mode, int t)
-{
-    if (mode == MODE_SUDDEN_DEATH)
-        return 2 * t + 4;
-    return t == 1 ? 6 : 5 * t;
-}
-
 // Marks per vertex while chords are added: FULL once it has four edges, and
 // PASSED_OVER for vertex i itself and its neighbours while i lists its candidates.
 constexpr uint8_t FULL = 1;

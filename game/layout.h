@@ -33,8 +33,6 @@ void layout_circle(int n);
 void layout_wave(int n);
 void layout_polygon(int n, int k);
 
-// Vertices of level t (from 1) in the given mode.
-int level_vertex_count(uint8_t mode, int t);
 // Builds vertices 0..n-1 on the circle with a ring and non-crossing chords (none in baby brains).
 void build_graph(int n);
 // Throws the vertices onto random points of the shape until the drawing has a crossing.

@@ -8,7 +8,7 @@ constexpr int BEST_TIME_LEVELS = 100;
 constexpr int TOP_SCORE_COUNT = 10;
 constexpr int PROFILE_SIZE = 284;
 constexpr uint16_t BEST_TIME_CAP_S = 5999;
-constexpr uint32_t CLOCK_CAP_MS = 5999000;
+constexpr uint32_t CLOCK_CAP_MS = BEST_TIME_CAP_S * 1000u;  // 99:59, the most the clock shows
 
 struct Profile {
     int32_t profile_version;                // 2 when created

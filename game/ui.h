@@ -1,6 +1,6 @@
 // The user interface's fixed numbers: which sprite id shows what, which surface
 // slot holds what, and the few shared steps every screen takes (loading its
-// pictures, fading sprites, waiting for a tap).
+// pictures, waiting for a tap).
 #pragma once
 #include <cstdint>
 
@@ -61,13 +61,6 @@ constexpr int MAX_LEVEL = 255;
 void image_reload(Image*& image, const EmbeddedFile& file);
 // Frees *image (if any) and clears the pointer.
 void image_release(Image*& image);
-
-// Direct field writes on sprites that may never have been created: a missing
-// id is left alone.
-void sprite_opacity_set(int id, int16_t opacity);
-void sprite_active_set(int id, uint8_t active);
-void sprite_frame_set(int id, int16_t frame);
-void sprite_layer_set(int id, int16_t layer);
 
 // frame_step until the pointer is pressed. With freeze, the screen is not
 // recomposed while waiting (nothing on it changes).

@@ -43,6 +43,11 @@ void sprite_table_clear();
 Sprite* sprite_create(int id, const Image* image, int16_t frame_w, int16_t frame_h, int16_t cx, int16_t cy);
 // The same with the frame cell of a catalogued picture.
 Sprite* sprite_create(int id, const Image* image, const Picture& picture, int16_t cx, int16_t cy);
+// Direct field writes on sprites that may never have been created: a missing
+// id is left alone.
+void sprite_opacity_set(int id, int16_t opacity);
+void sprite_active_set(int id, uint8_t active);
+void sprite_frame_set(int id, int16_t frame);
 void sprite_set_window(int id, int16_t x0, int16_t y0, int16_t x1, int16_t y1);
 // Draws the sprite's current frame into the back buffer. Compositor only.
 void sprite_draw(int id);

@@ -14,6 +14,7 @@
 #include "game/flow.h"
 #include "game/layout.h"
 #include "game/level.h"
+#include "game/pause_screen.h"
 #include "game/play.h"
 #include "game/ui.h"
 #include "gfx/font.h"

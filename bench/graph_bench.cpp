@@ -7,6 +7,7 @@
 
 #include "bench_support.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_oracle.h"
 #include "game/layout.h"
 #include "game/mode.h"

@@ -20,6 +20,7 @@
 #include "game/level.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/pixel.h"
 #include "scene/shape.h"

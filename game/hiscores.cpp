@@ -9,6 +9,7 @@
 #include "game/fade.h"
 #include "game/flow.h"
 #include "game/mode.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"

@@ -1,5 +1,4 @@
-// Level generation: how many vertices a level has, the solvable graph, and the
-// layout shapes the vertices are scattered onto.
+// The layout shapes the vertices of a level are scattered onto.
 #pragma once
 #include <cstdint>
 
@@ -33,7 +32,3 @@ void layout_circle(int n);
 void layout_wave(int n);
 void layout_polygon(int n, int k);
 
-// Builds vertices 0..n-1 on the circle with a ring and non-crossing chords (none in baby brains).
-void build_graph(int n);
-// Throws the vertices onto random points of the shape until the drawing has a crossing.
-void scatter_on_layout(int n, int shape);

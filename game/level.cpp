@@ -12,8 +12,10 @@
 #include "game/flow.h"
 #include "game/graph.h"
 #include "game/layout.h"
+#include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
@@ -110,14 +112,13 @@ static void new_record_popup()
 void level_end(uint8_t level, uint8_t file, int8_t result)
 {
     compose_enabled = 1;
-    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
+    screen_rect_full();
     if (result == 1 && game_mode != MODE_SUDDEN_DEATH) {
         const bool time_attack = game_mode == MODE_TIME_ATTACK;
         if (!time_attack)
             saved_flag_clear(level, file);
-        uint32_t& clock = soft_timers[LEVEL_CLOCK];
-        if (clock > CLOCK_CAP_MS)
-            clock = CLOCK_CAP_MS;
+        level_clock_cap();
+        const uint32_t clock = soft_timers[LEVEL_CLOCK];
         // Best times are whole seconds and 0 means "no time yet": a level solved
         // within its first second books 1 s, or it would be no record at all
         // (NEW RECORD every time, never listed, no HISCORES row for level 1).

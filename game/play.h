@@ -4,14 +4,11 @@
 #pragma once
 #include <cstdint>
 
-constexpr int LEVEL_CLOCK = 0;                      // soft timer of the level clock, ms
 constexpr int32_t PICK_RANGE_SQ = 102400;           // squared distance beyond which nothing is picked
-constexpr uint32_t TIME_ATTACK_MS_PER_VERTEX = 5000;
 constexpr int16_t PLAY_MARGIN = 8;                  // a dragged vertex stays this far inside the screen
 constexpr int16_t EDGE_STRIP_X = 216;               // right of this the buttons sit above and below
 constexpr int16_t EDGE_STRIP_TOP = 24;              // the close button ends here
 constexpr int16_t EDGE_STRIP_BOTTOM_GAP = 36;       // the pause button starts this far above the bottom
-constexpr int32_t PAUSE_HIT_RANGE_SQ = 195;         // a press this close to the pause button's centre pauses
 constexpr int16_t PULSE_FIRST = 16;
 constexpr int16_t PULSE_END = 48;
 
@@ -41,14 +38,8 @@ void move_vertex(int i);
 // the vertex's edges following it.
 void move_vertex_to(int i, int16_t x, int16_t y);
 void caption_fade_step(uint8_t level);
-// Shows the level clock (or what is left of the time) as MM:SS on the clock sprites.
-void clock_show();
 // Every vertex back at rest with its glow; the background instead of the cache.
 void release_reset();
-// Returns solved, or -1 after the TIME'S UP screen when the time has run out.
-int8_t time_check(int8_t solved);
-// The pause screen, when the pause button or Return was pressed and nothing is held.
-void pause_check(int16_t picked);
 void set_puzzle_opacity(int16_t opacity);
 
 // The LEVEL caption sprites a level shows: the caption and one digit sprite per digit.

@@ -1,9 +1,12 @@
 // The small steps every screen shares: loading and freeing its pictures,
-// waiting for a tap.
+// recomposing the whole screen, waiting for a tap.
 #include "game/ui.h"
 
 #include "assets/assets.h"
 #include "gfx/image.h"
+#include "gfx/pixel.h"
+#include "scene/compose.h"
+#include "shell/engine.h"
 #include "shell/frame.h"
 #include "shell/input.h"
 
@@ -17,6 +20,11 @@ void image_release(Image*& image)
 {
     image_free(image);
     image = nullptr;
+}
+
+void screen_rect_full()
+{
+    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
 }
 
 void tap_wait(bool freeze)

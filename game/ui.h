@@ -62,6 +62,8 @@ void image_reload(Image*& image, const EmbeddedFile& file);
 // Frees *image (if any) and clears the pointer.
 void image_release(Image*& image);
 
+// The whole screen is recomposed at the next frame (not just a changed strip).
+void screen_rect_full();
 // frame_step until the pointer is pressed. With freeze, the screen is not
 // recomposed while waiting (nothing on it changes).
 void tap_wait(bool freeze);

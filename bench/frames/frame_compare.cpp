@@ -13,9 +13,11 @@
 
 #include "game/flow.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/layout.h"
 #include "game/level.h"
 #include "game/mode.h"
+#include "game/pause_screen.h"
 #include "game/play.h"
 #include "game/ui.h"
 #include "geometry/random.h"

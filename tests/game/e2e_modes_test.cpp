@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/hiscores.h"
+#include "game/level_clock.h"
 #include "game/screens.h"
 #include "storage/level_file.h"
 

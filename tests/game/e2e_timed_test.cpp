@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/level.h"
+#include "game/level_clock.h"
 
 TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
 {

@@ -10,6 +10,7 @@
 
 #include "game/edge_grid.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_oracle.h"
 #include "game/graph_support.h"
 #include "game/layout.h"

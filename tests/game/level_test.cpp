@@ -6,6 +6,8 @@
 
 #include "game/hiscores.h"
 #include "game/level.h"
+#include "game/level_clock.h"
+#include "game/pause_screen.h"
 #include "storage/level_file.h"
 
 TEST_F(GameWorldTest, HudPutsTheClockAndTheLevelCaptionInPlace)

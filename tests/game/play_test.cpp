@@ -5,6 +5,10 @@
 #include "gfx/image.h"
 #include "gfx/pixel.h"
 #include "scene/compose.h"
+#include "game/level_clock.h"
+#include "game/pause_screen.h"
+#include "game/shared_pictures.h"
+#include "game/times_up_screen.h"
 
 TEST_F(GameWorldTest, PickTakesTheNearestVertexAndTheLowerIndexOnATie)
 {

@@ -9,6 +9,7 @@
 
 #include "game/edge_grid.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"

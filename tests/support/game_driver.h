@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "game_script.h"
+#include "game/shared_pictures.h"
 
 // Every game test runs in a fresh empty directory with the fake clock and no
 // input left over from an earlier test.

@@ -20,6 +20,7 @@
 #include "game/flow.h"
 #include "game/graph.h"
 #include "game/layout.h"
+#include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/play.h"
 #include "game/ui.h"

@@ -16,6 +16,7 @@
 #include "game/level.h"
 #include "game/pause_screen.h"
 #include "game/play.h"
+#include "game/play_internal.h"
 #include "game/ui.h"
 #include "gfx/font.h"
 #include "gfx/image.h"

@@ -1,6 +1,7 @@
 // The record screens: the sudden-death top ten, entering a new score, and the
 // best time of every level as a paged list.
 #include "game/hiscores.h"
+#include "game/hiscores_internal.h"
 
 #include <cstdio>
 

@@ -1,6 +1,7 @@
 // The play loop: picking and dragging creatures, keeping the edge colours and
 // the clock current, the caption fade, and leaving a level.
 #include "game/play.h"
+#include "game/play_internal.h"
 
 #include <cstring>
 #include <initializer_list>

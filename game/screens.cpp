@@ -2,6 +2,7 @@
 // their animated demonstration, the shape selection of funky shapes, the level
 // chooser and the question whether to resume a saved level.
 #include "game/screens.h"
+#include "game/screens_internal.h"
 
 #include "assets/assets.h"
 #include "game/digit_frames.h"

@@ -19,6 +19,7 @@
 #include "game/mode.h"
 #include "game/pause_screen.h"
 #include "game/play.h"
+#include "game/play_internal.h"
 #include "game/ui.h"
 #include "geometry/random.h"
 #include "geometry/trig.h"

@@ -8,6 +8,7 @@
 #include "game/hiscores.h"
 #include "game/level_clock.h"
 #include "game/screens.h"
+#include "game/screens_internal.h"
 #include "storage/level_file.h"
 
 namespace {

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "game/hiscores.h"
+#include "game/hiscores_internal.h"
 #include "game/level.h"
 #include "game/level_clock.h"
+#include "game/level_internal.h"
 #include "game/pause_screen.h"
 #include "storage/level_file.h"
 

@@ -7,6 +7,7 @@
 #include "scene/compose.h"
 #include "game/level_clock.h"
 #include "game/pause_screen.h"
+#include "game/play_internal.h"
 #include "game/shared_pictures.h"
 #include "game/times_up_screen.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/screens.h"
+#include "game/screens_internal.h"
 #include "storage/level_file.h"
 
 TEST(ChooserLayout, FewLevelsUseLargeDigitsFourToARow)

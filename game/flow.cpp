@@ -145,7 +145,7 @@ int game_main()
     if (engine_start() != 0)
         return 1;
     layout_centre_y = SCREEN_CENTRE_Y;
-    if (!profile_open("Zembrolfink", &profile)) {
+    if (!profile_open("Zembrolfink")) {
         profile_reset(&profile);
         profile_write();
     }

@@ -92,7 +92,7 @@ protected:
     void SetUp() override
     {
         GameWorldTest::SetUp();
-        profile_open("Zembrolfink", &profile);
+        profile_open("Zembrolfink");
         profile_reset(&profile);
     }
 };

@@ -66,7 +66,7 @@ protected:
 // A fresh profile open and on disk, as a first start of the game leaves it.
 inline void profile_start_fresh()
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     profile_write();
 }

@@ -1,6 +1,7 @@
 // The layout shapes the vertices of a level are thrown onto: a circle, a wave
 // and the regular polygons, each a list of points around the play area.
 #include "game/layout.h"
+#include "game/layout_internal.h"
 
 #include "assets/catalogue.h"
 #include "geometry/trig.h"

@@ -28,7 +28,3 @@ extern int16_t layout_centre_y;
 // The six generators by LayoutShape, each filling points 0..n-1.
 extern void (*const layout_generators[LAYOUT_SHAPE_COUNT])(int n);
 
-void layout_circle(int n);
-void layout_wave(int n);
-void layout_polygon(int n, int k);
-

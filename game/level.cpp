@@ -2,6 +2,7 @@
 // result with its NEW RECORD pop-up, and the outro in which the creatures turn
 // and walk off while the sudden-death bonus and score count up.
 #include "game/level.h"
+#include "game/level_caption.h"
 #include "game/level_internal.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The play loop: picking and dragging creatures, keeping the edge colours and
-// the clock current, the caption fade, and leaving a level.
+// the clock current, and leaving a level.
 #include "game/play.h"
+#include "game/level_caption.h"
 #include "game/play_internal.h"
 
 #include <cstring>
@@ -28,8 +29,6 @@
 #include "shell/input.h"
 #include "storage/profile.h"
 
-// Opacity of the bottom LEVEL caption; written by play_level and caption_fade_step.
-int8_t caption_fade = 32;
 // Pulse of the dragged group; written by play_level and move_vertex_to.
 uint8_t pulse_counter = PULSE_FIRST;
 uint8_t pulse_opacity = 0;
@@ -37,13 +36,6 @@ uint8_t pulse_opacity = 0;
 
 static Sprite* creature(int i) { return sprite_table[i]; }
 static Sprite* glow(int i) { return sprite_table[GLOW_SPRITE_BASE + i]; }
-
-int caption_sprite_count(uint8_t level)
-{
-    if (level >= 100)
-        return 4;
-    return level > 9 ? 3 : 2;
-}
 
 int16_t vertex_pick(int16_t x, int16_t y)
 {
@@ -150,24 +142,6 @@ void release_reset()
     }
     surface_slots[CACHE_SLOT].opacity = 0;
     surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
-}
-
-void caption_fade_step(uint8_t level)
-{
-    // Stops at -1 rather than counting on: the byte would wrap round after a
-    // hundred frames or so and bring the caption back.
-    if (caption_fade >= 0 && (pointer_pressed || caption_fade < OPACITY_FULL))
-        caption_fade = int8_t(caption_fade - 1);
-    const int count = caption_sprite_count(level);
-    for (int k = 0; k < count; ++k) {
-        if (caption_fade < 0) {
-            sprite_active_set(SPRITE_LEVEL_CAPTION + k, 0);
-        } else {
-            sprite_opacity_set(SPRITE_LEVEL_CAPTION + k, caption_fade);
-        }
-    }
-    if (caption_fade >= 0 && caption_fade < OPACITY_FULL)
-        compose_enabled = 1;
 }
 
 void set_puzzle_opacity(int16_t opacity)

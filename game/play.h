@@ -5,9 +5,6 @@
 #pragma once
 #include <cstdint>
 
-// Opacity of the LEVEL caption at the bottom; written by play_level and caption_fade_step.
-extern int8_t caption_fade;
-
 // Runs the level: 1 when solved, -1 when the time ran out or it was left with
 // the close button (saved first in the modes that keep saved games).
 int8_t play_level(uint8_t level, int8_t shape);
@@ -17,6 +14,3 @@ int8_t play_level(uint8_t level, int8_t shape);
 void move_vertex_to(int i, int16_t x, int16_t y);
 // The opacity of every creature, glow and edge line of the puzzle.
 void set_puzzle_opacity(int16_t opacity);
-
-// The LEVEL caption sprites a level shows: the caption and one digit sprite per digit.
-int caption_sprite_count(uint8_t level);

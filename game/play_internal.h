@@ -26,7 +26,5 @@ int16_t edge_guard_y(int16_t x, int16_t y);
 void drag_cache_render(int16_t picked);
 // Moves vertex i to the drag position (drag_x, drag_y) as the player's drag does.
 void move_vertex(int i);
-// One frame of the LEVEL caption's fade: it starts at the first touch.
-void caption_fade_step(uint8_t level);
 // Every vertex back at rest with its glow; the background instead of the cache.
 void release_reset();

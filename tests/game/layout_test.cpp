@@ -9,6 +9,7 @@
 #include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
+#include "game/layout_internal.h"
 #include "game/mode.h"
 #include "geometry/random.h"
 #include "scene/shape.h"

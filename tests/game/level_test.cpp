@@ -7,6 +7,7 @@
 #include "game/hiscores.h"
 #include "game/hiscores_internal.h"
 #include "game/level.h"
+#include "game/level_caption.h"
 #include "game/level_clock.h"
 #include "game/level_internal.h"
 #include "game/pause_screen.h"

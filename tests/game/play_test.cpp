@@ -5,6 +5,7 @@
 #include "gfx/image.h"
 #include "gfx/pixel.h"
 #include "scene/compose.h"
+#include "game/level_caption.h"
 #include "game/level_clock.h"
 #include "game/pause_screen.h"
 #include "game/play_internal.h"

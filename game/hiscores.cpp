@@ -8,7 +8,6 @@
 #include "assets/assets.h"
 #include "game/digit_frames.h"
 #include "game/fade.h"
-#include "game/flow.h"
 #include "game/mode.h"
 #include "game/shared_pictures.h"
 #include "game/ui.h"

@@ -2,7 +2,6 @@
 // result with its NEW RECORD pop-up, and the outro in which the creatures turn
 // and walk off while the sudden-death bonus and score count up.
 #include "game/level.h"
-#include "game/level_caption.h"
 #include "game/level_internal.h"
 
 #include <cstdint>
@@ -11,9 +10,9 @@
 #include "assets/assets.h"
 #include "game/digit_frames.h"
 #include "game/fade.h"
-#include "game/flow.h"
 #include "game/graph.h"
 #include "game/layout.h"
+#include "game/level_caption.h"
 #include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/play.h"

@@ -1,5 +1,5 @@
 // What the current game is: its mode, shape, progress track and level file,
-// and the sudden-death score and time bank.
+// the sudden-death score and time bank, and the level sizes of each mode.
 #pragma once
 #include <cstdint>
 

@@ -9,7 +9,6 @@
 #include "game/play.h"
 #include "game/ui.h"
 #include "gfx/pixel.h"
-#include "scene/compose.h"
 #include "scene/sprite.h"
 #include "shell/engine.h"
 #include "shell/frame.h"

@@ -1,24 +1,18 @@
 // The play loop: picking and dragging creatures, keeping the edge colours and
 // the clock current, and leaving a level.
 #include "game/play.h"
-#include "game/level_caption.h"
 #include "game/play_internal.h"
 
 #include <cstring>
-#include <initializer_list>
 
-#include "assets/assets.h"
-#include "game/digit_frames.h"
-#include "game/fade.h"
 #include "game/graph.h"
-#include "game/layout.h"
+#include "game/level_caption.h"
 #include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/pause_screen.h"
 #include "game/recolour.h"
 #include "game/times_up_screen.h"
 #include "game/ui.h"
-#include "gfx/image.h"
 #include "gfx/pixel.h"
 #include "gfx/slot.h"
 #include "scene/compose.h"
@@ -27,7 +21,6 @@
 #include "shell/engine.h"
 #include "shell/frame.h"
 #include "shell/input.h"
-#include "storage/profile.h"
 
 // Pulse of the dragged group; written by play_level and move_vertex_to.
 uint8_t pulse_counter = PULSE_FIRST;

@@ -7,7 +7,6 @@
 #include "assets/assets.h"
 #include "game/digit_frames.h"
 #include "game/fade.h"
-#include "game/flow.h"
 #include "game/graph.h"
 #include "game/graph_generate.h"
 #include "game/hiscores.h"

@@ -11,7 +11,6 @@
 #include "game/level_clock.h"
 #include "game/ui.h"
 #include "gfx/pixel.h"
-#include "scene/compose.h"
 #include "scene/sprite.h"
 #include "shell/frame.h"
 

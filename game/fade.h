@@ -14,3 +14,16 @@ void fade_run(int16_t from, int16_t to, int16_t by, Step step)
         frame_step();
     }
 }
+
+// The same for a fade the player may cut short: step(o) returns false to stop
+// before that frame is shown. Returns whether the fade ran to its end.
+template <typename Step>
+bool fade_run_unless(int16_t from, int16_t to, int16_t by, Step step)
+{
+    for (int16_t o = from; by > 0 ? o <= to : o >= to; o = int16_t(o + by)) {
+        if (!step(o))
+            return false;
+        frame_step();
+    }
+    return true;
+}

@@ -94,14 +94,14 @@ bool main_menu(bool first)
 {
     for (;;) {
         const bool seven = menu_rows_show();
-        for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+        const bool faded_in = fade_run_unless(2, OPACITY_FULL, 3, [&](int16_t o) {
             if (first)
                 sprite_opacity_set(SPRITE_TITLE, int16_t(OPACITY_FULL - o));
             menu_rows_opacity_set(o);
-            if (pointer_pressed && close_hit())
-                return true;
-            frame_step();
-        }
+            return !(pointer_pressed && close_hit());
+        });
+        if (!faded_in)
+            return true;
         first = false;
 
         int row = -1;
@@ -132,12 +132,12 @@ bool main_menu(bool first)
         game_mode = uint8_t(row);
         break;
     }
-    for (int16_t o = 30; o >= 0; o -= 3) {
+    const bool faded_out = fade_run_unless(30, 0, -3, [&](int16_t o) {
         menu_rows_opacity_set(o);
-        if (pointer_pressed && close_hit())
-            return true;
-        frame_step();
-    }
+        return !(pointer_pressed && close_hit());
+    });
+    if (!faded_out)
+        return true;
     sprite_active_set(SPRITE_TITLE, 0);
     return false;
 }

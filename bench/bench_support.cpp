@@ -12,6 +12,8 @@
 #include "game/ui.h"
 #include "geometry/random.h"
 #include "geometry/trig.h"
+#include "gfx/pixel.h"
+#include "scene/compose.h"
 #include "scene/shape.h"
 
 void resources_ready()
@@ -22,6 +24,9 @@ void resources_ready()
         layout_centre_y = 160;
         built = true;
     }
+    // What engine_start sets: without it every blit is clipped to pixel (0, 0).
+    set_clip_rect(0, 0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
+    set_screen_rect(0, 0, SCREEN_WIDTH - 1, BACK_BUFFER_HEIGHT - 1);
 }
 
 void level_make(int n, int shape, uint32_t seed)
@@ -31,14 +36,6 @@ void level_make(int n, int shape, uint32_t seed)
     random_seed(seed);
     build_graph(n);
     scatter_on_layout(n, shape);
-}
-
-void circle_place(int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int32_t a = (512 * i) / n;
-        vertex_place(i, int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8)));
-    }
 }
 
 static double min_of(const std::vector<double>& v)

@@ -10,13 +10,14 @@
 #include "assets/assets.h"
 #include "bench_support.h"
 #include "game/graph.h"
-#include "game/graph_oracle.h"
+#include "testkit/graph_oracle.h"
 #include "game/flow.h"
 #include "game/layout.h"
 #include "game/level.h"
 #include "game/pause_screen.h"
 #include "game/play.h"
 #include "game/play_internal.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
@@ -97,6 +98,44 @@ static void drag_part_bench(benchmark::State& state, int part, int doubled, int)
     }
     release_reset();
     view_doubled = 1;
+}
+
+// compose_frame(0, 1023) of the whole puzzle with nothing cached, as the
+// release of a drag and every frame of a level's intro and outro draw it: the
+// background, 510 glows, the edges in either style, 510 creatures and the
+// level's captions and buttons.
+static void compose_scene_bench(benchmark::State& state, int smooth, int, int)
+{
+    resources_ready();
+    const int n = 510;
+    level_make(n, LAYOUT_CIRCLE, DRAG_SEED);
+    circle_place(n);
+    level_hud_show(102);
+    pause_sprites_show();
+    smooth_lines = uint8_t(smooth);
+    colour_edges();
+    release_reset();
+    for (auto _ : state)
+        compose_frame(0, 1023);
+}
+
+// compose_frame(0, 1023) of the main menu as it waits for a choice, which it
+// recomposes every frame: the background, seven captions, the close button.
+static void compose_menu_bench(benchmark::State& state, int, int, int)
+{
+    resources_ready();
+    sprite_table_clear();
+    shape_list_clear(EDGE_SLOT);
+    surface_slots[CACHE_SLOT].opacity = 0;
+    surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
+    image_reload(menu_captions_image, img_menu_captions);
+    sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
+    for (int i = 0; i < MENU_ROWS; ++i)
+        sprite_create(SPRITE_MENU_BASE + i, menu_captions_image, 217, 22, 120, int16_t(160 + (i - 3) * 44))->frame =
+            int16_t(i);
+    for (auto _ : state)
+        compose_frame(0, 1023);
+    sprite_table_clear();
 }
 
 // The pictures start-up decodes, in game_main's order: the background into
@@ -181,9 +220,9 @@ static void engine_start_bench(benchmark::State& state, int, int, int)
     }
 }
 
-// present_frame into a real SDL window on the dummy driver: our copy plus
-// SDL's conversion into the window surface, which on a desktop depends on
-// the display.
+// present_frame into a real SDL window (the dummy driver unless
+// SDL_VIDEODRIVER says otherwise): our copy plus the conversion into the
+// window surface, which on a desktop depends on the display.
 static void present_window_bench(benchmark::State& state, int doubled, int, int)
 {
     if (!platform_video_init() || !platform_window_open(VIDEO_WIDTH, VIDEO_HEIGHT)) {
@@ -192,8 +231,11 @@ static void present_window_bench(benchmark::State& state, int doubled, int, int)
     }
     platform_window_resize(doubled ? VIDEO_WIDTH : SCREEN_WIDTH, doubled ? VIDEO_HEIGHT : BACK_BUFFER_HEIGHT);
     view_doubled = uint8_t(doubled);
-    for (auto _ : state)
+    // A picture the window already shows is not sent again: each frame differs.
+    for (auto _ : state) {
+        back_buffer[0] ^= 1;
         present_frame();
+    }
     platform_quit();
     view_doubled = 1;
 }
@@ -234,6 +276,9 @@ static bool frame_benchmarks_register()
         bench_register(doubled ? "drag_frame_part/n:510/2x/present" : "drag_frame_part/n:510/1x/present",
                        drag_part_bench, 1, doubled, 0);
     }
+    bench_register("compose/n:510/whole_scene/plain_lines", compose_scene_bench, 0, 0, 0);
+    bench_register("compose/n:510/whole_scene/smooth_lines", compose_scene_bench, 1, 0, 0);
+    bench_register("compose/menu", compose_menu_bench, 0, 0, 0);
     bench_register("drag_frame_part/1x/present_sdl_window", present_window_bench, 0, 0, 0);
     bench_register("drag_frame_part/2x/present_sdl_window", present_window_bench, 1, 0, 0);
     bench_register("startup/engine_start_dummy_video", engine_start_bench, 0, 0, 0);

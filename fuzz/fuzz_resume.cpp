@@ -31,6 +31,7 @@
 #include "shell/platform.h"
 #include "storage/level_file.h"
 #include "storage/profile.h"
+#include "testkit/clock.h"
 
 static const char* const LEVEL_FILE = "ZembrolShape0.lvl";
 
@@ -46,11 +47,6 @@ constexpr int SLOTS_TRIED = 9;
 constexpr int PLAY_FRAMES_MAX = 3 * MAX_VERTICES + 16;
 constexpr int OUTRO_FRAMES_MAX = 100;
 constexpr int16_t WALK_LEFT_END = -9, WALK_RIGHT_END = 249;
-
-// A clock that moves only when read or slept on, so frames cost no real time.
-static uint64_t fake_now_us = 1000000;
-static uint64_t fake_ticks() { return fake_now_us++ / 1000; }
-static void fake_delay(uint32_t ms) { fake_now_us += uint64_t(ms) * 1000; }
 
 // The running script, read by the frame hook.
 static const uint8_t* script;
@@ -149,8 +145,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz_directory_enter();
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    platform_ticks = fake_ticks;
-    platform_delay = fake_delay;
+    // The kit's clock: frames cost no real time.
+    FakeClock::install();
     FUZZ_CHECK(engine_start() == 0, "the engine does not start");
     layout_centre_y = 160;
     resources_build();

@@ -3,6 +3,7 @@
 // smoothed over pixel pairs with 5-bit coverage.
 #include "scene/shape.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <utility>
 
@@ -190,12 +191,15 @@ bool clip_line(int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1)
     return true;
 }
 
-static inline uint16_t& pixel_at(int32_t x, int32_t y)
+static inline uint16_t* pixel_at(int32_t x, int32_t y)
 {
-    return back_buffer[y * SCREEN_WIDTH + x];
+    return back_buffer + y * SCREEN_WIDTH + x;
 }
 
-// Plain style: a Bresenham walk that plots both ends.
+// Plain style: a Bresenham walk that plots both ends. The walk moves a
+// pointer through the back buffer, a step along the major axis each pixel and
+// one along the minor axis whenever the error term overflows; the clipped
+// ends lie inside the buffer, and so does every pixel between them.
 template <typename Plot>
 static void line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Plot plot)
 {
@@ -205,42 +209,34 @@ static void line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Plot plot)
     }
     if (!clip_line(x0, y0, x1, y1))
         return;
-    int32_t dx = x1 - x0, dy = y1 - y0;
-    const int32_t sx = dx > 0 ? 1 : -1;
-    const int32_t sy = dy > 0 ? 1 : -1;
-    dx = dx < 0 ? -dx : dx;
-    dy = dy < 0 ? -dy : dy;
-    int32_t x = x0, y = y0;
-    plot(x, y);
-    if (dx > dy) {
-        int32_t err = dx >> 1;
-        for (int32_t n = 0; n < dx; ++n) {
-            x += sx;
-            err += dy;
-            if (err >= dx) {
-                y += sy;
-                err -= dx;
-            }
-            plot(x, y);
+    const int32_t dx = x1 > x0 ? x1 - x0 : x0 - x1;
+    const int32_t dy = y1 > y0 ? y1 - y0 : y0 - y1;
+    const ptrdiff_t x_step = x1 > x0 ? 1 : -1;
+    const ptrdiff_t y_step = y1 > y0 ? SCREEN_WIDTH : -SCREEN_WIDTH;
+    // Ties go to the vertical walk, as x steps only when dx exceeds dy.
+    const bool shallow = dx > dy;
+    const int32_t major = shallow ? dx : dy, minor = shallow ? dy : dx;
+    const ptrdiff_t major_step = shallow ? x_step : y_step, minor_step = shallow ? y_step : x_step;
+
+    uint16_t* p = pixel_at(x0, y0);
+    plot(p);
+    int32_t err = major >> 1;
+    for (int32_t n = 0; n < major; ++n) {
+        p += major_step;
+        err += minor;
+        if (err >= major) {
+            p += minor_step;
+            err -= major;
         }
-    } else {
-        int32_t err = dy >> 1;
-        for (int32_t n = 0; n < dy; ++n) {
-            y += sy;
-            err += dx;
-            if (err >= dy) {
-                x += sx;
-                err -= dy;
-            }
-            plot(x, y);
-        }
+        plot(p);
     }
 }
 
 // Smoothed style: each step between the ends spreads over a pixel pair, the
 // 16-bit accumulator's top five bits giving the share of the second pixel.
 // The pair partner never passes the far end, so the walk stays inside the
-// clipped ends.
+// clipped ends. Like the plain walk it moves a pointer rather than working
+// out each pixel's place.
 template <typename Full, typename Weighted>
 static void smooth_line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Full full, Weighted weighted)
 {
@@ -250,90 +246,71 @@ static void smooth_line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Ful
     }
     if (!clip_line(x0, y0, x1, y1))
         return;
-    const int32_t xdir = x1 < x0 ? -1 : 1;
+    const ptrdiff_t xdir = x1 < x0 ? -1 : 1;
     const uint16_t dx = uint16_t(x1 < x0 ? x0 - x1 : x1 - x0);
     const uint16_t dy = uint16_t(y1 - y0);
 
-    full(x0, y0);
-    if (dy == 0) {
-        for (int32_t n = 1; n <= dx; ++n)
-            full(x0 + n * xdir, y0);
-        return;
-    }
-    if (dx == 0) {
-        for (int32_t n = 1; n <= dy; ++n)
-            full(x0, y0 + n);
-        return;
-    }
-    if (dx == dy) {
-        for (int32_t n = 1; n <= dy; ++n)
-            full(x0 + n * xdir, y0 + n);
+    uint16_t* p = pixel_at(x0, y0);
+    full(p);
+    if (dy == 0 || dx == 0 || dx == dy) {
+        // Straight across, down or diagonally: every pixel at full strength.
+        const ptrdiff_t step = (dy == 0 ? 0 : SCREEN_WIDTH) + (dx == 0 ? 0 : xdir);
+        for (int32_t n = dy == 0 ? dx : dy; n > 0; --n) {
+            p += step;
+            full(p);
+        }
         return;
     }
 
-    int32_t x = x0, y = y0;
     uint16_t acc = 0;
     if (dy > dx) {
         const uint16_t step = uint16_t((uint32_t(dx) << 16) / dy);
         for (int32_t n = 0; n < dy - 1; ++n) {
             const uint16_t next = uint16_t(acc + step);
             if (next <= acc)
-                x += xdir;
+                p += xdir;
             acc = next;
-            y += 1;
+            p += SCREEN_WIDTH;
             const int32_t w = acc >> COVERAGE_SHIFT;
-            weighted(x, y, OPACITY_FULL - w);
-            weighted(x + xdir, y, w + 1);
+            weighted(p, OPACITY_FULL - w);
+            weighted(p + xdir, w + 1);
         }
     } else {
         const uint16_t step = uint16_t((uint32_t(dy) << 16) / dx);
         for (int32_t n = 0; n < dx - 1; ++n) {
             const uint16_t next = uint16_t(acc + step);
             if (next <= acc)
-                y += 1;
+                p += SCREEN_WIDTH;
             acc = next;
-            x += xdir;
+            p += xdir;
             const int32_t w = acc >> COVERAGE_SHIFT;
-            weighted(x, y, OPACITY_FULL - w);
-            weighted(x, y + 1, w + 1);
+            weighted(p, OPACITY_FULL - w);
+            weighted(p + SCREEN_WIDTH, w + 1);
         }
     }
-    full(x1, y1);
+    full(pixel_at(x1, y1));
 }
 
 void draw_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour)
 {
-    line_walk(x0, y0, x1, y1, [colour](int32_t x, int32_t y) { pixel_at(x, y) = colour; });
+    line_walk(x0, y0, x1, y1, [colour](uint16_t* p) { *p = colour; });
 }
 
 void draw_line_blend(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, uint8_t weight)
 {
-    line_walk(x0, y0, x1, y1, [colour, weight](int32_t x, int32_t y) {
-        uint16_t& p = pixel_at(x, y);
-        p = blend565(p, colour, weight);
-    });
+    line_walk(x0, y0, x1, y1, [colour, weight](uint16_t* p) { *p = blend565(*p, colour, weight); });
 }
 
 void draw_smooth_line(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour)
 {
     smooth_line_walk(
-        x0, y0, x1, y1, [colour](int32_t x, int32_t y) { pixel_at(x, y) = colour; },
-        [colour](int32_t x, int32_t y, int32_t k) {
-            uint16_t& p = pixel_at(x, y);
-            p = blend565(p, colour, k);
-        });
+        x0, y0, x1, y1, [colour](uint16_t* p) { *p = colour; },
+        [colour](uint16_t* p, int32_t k) { *p = blend565(*p, colour, k); });
 }
 
 void draw_smooth_line_blend(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint16_t colour, int32_t opacity)
 {
     smooth_line_walk(
-        x0, y0, x1, y1,
-        [colour, opacity](int32_t x, int32_t y) {
-            uint16_t& p = pixel_at(x, y);
-            p = blend565(p, colour, opacity);
-        },
-        [colour, opacity](int32_t x, int32_t y, int32_t k) {
-            uint16_t& p = pixel_at(x, y);
-            p = blend565(p, colour, (k * opacity) >> 5);
-        });
+        x0, y0, x1, y1, [colour, opacity](uint16_t* p) { *p = blend565(*p, colour, opacity); },
+        [colour, opacity](uint16_t* p, int32_t k) { *p = blend565(*p, colour, (k * opacity) >> 5); });
 }

@@ -53,10 +53,12 @@ static int32_t requested_height = VIDEO_HEIGHT;
 static uint32_t frames_run = 0;            // frame_step calls so far (wraps harmlessly)
 static uint32_t last_snap_frame = 0;       // the frame in which the pump last resized the window
 
+constexpr uint32_t US_PER_MS = 1000;
+
 // The clock as the pump counts it: milliseconds that wrap around at 32 bits.
-static uint32_t now_ms()
+static uint32_t ms_of(uint64_t us)
 {
-    return uint32_t(platform_ticks());
+    return uint32_t(us / US_PER_MS);
 }
 
 // Event coordinates as the window reports them, kept to the video surface, so
@@ -141,22 +143,25 @@ static EventOutcome events_drain()
     return outcome;
 }
 
-// Sleeps until the frame is due and returns the time it was released. All but
-// the last millisecond is slept; the last is spent reading the clock, so a
-// frame is never late by a whole sleep.
+// Sleeps until the frame is due and returns the time it was released. The
+// frame is due on the first microsecond of millisecond next_tick, and one
+// sleep reaches it: a wake-up a little late still lands in that millisecond,
+// so frames keep their 25 ms exactly and nothing is spent reading the clock
+// in a loop. A sleep cut short is followed by another for what is left.
 static uint32_t frame_wait()
 {
     for (;;) {
-        uint32_t now = now_ms();
-        int32_t remaining = int32_t(next_tick - now);
+        const uint64_t now_us = platform_ticks_us();
+        const uint32_t now = ms_of(now_us);
+        const int32_t remaining = int32_t(next_tick - now);
         if (remaining <= 0) {
             // Measured from the release, not from the deadline: a late frame
             // does not hurry the ones after it.
             next_tick = now + FRAME_PERIOD_MS;
             return now;
         }
-        if (remaining > 1)
-            platform_delay(uint32_t(remaining - 1));
+        const uint64_t wait_us = uint64_t(remaining) * US_PER_MS - now_us % US_PER_MS;
+        platform_delay_us(wait_us < UINT32_MAX ? uint32_t(wait_us) : UINT32_MAX);
     }
 }
 
@@ -175,7 +180,7 @@ void frame_step()
     if (!first_frame_done) {
         first_frame_done = true;
         compose_enabled = 1;
-        next_tick = now_ms() + FIRST_FRAME_DELAY_MS;
+        next_tick = ms_of(platform_ticks_us()) + FIRST_FRAME_DELAY_MS;
         platform_window_resize(SCREEN_WIDTH, BACK_BUFFER_HEIGHT);
         view_doubled = 0;
         last_snap_frame = frames_run;

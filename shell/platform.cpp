@@ -4,24 +4,53 @@
 #include "shell/platform.h"
 
 #include <SDL.h>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <unistd.h>
 
-static uint64_t sdl_ticks()
+// The steady clock in microseconds since boot.
+static uint64_t steady_us()
 {
-    return SDL_GetTicks64();
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000000u + uint64_t(now.tv_nsec) / 1000u;
 }
 
-static void sdl_delay(uint32_t ms)
+// Where the game's clock starts: set when the platform starts (as SDL's own
+// millisecond count does), or at the first reading if that comes first.
+static uint64_t clock_origin_us = 0;
+
+static uint64_t game_clock_us()
 {
-    SDL_Delay(ms);
+    if (clock_origin_us == 0)
+        clock_origin_us = steady_us();
+    return steady_us() - clock_origin_us;
+}
+
+// SDL_Delay only knows whole milliseconds; the pump wants to wake on the very
+// microsecond a frame falls due, so it sleeps on the system's own timer. A
+// signal cuts a sleep short; the rest is slept then and there.
+static void game_delay_us(uint32_t us)
+{
+    timespec want = {time_t(us / 1000000u), long(us % 1000000u) * 1000L};
+    timespec left;
+    while (nanosleep(&want, &left) != 0 && errno == EINTR)
+        want = left;
 }
 
 // The frame pump's clock and sleep; replaced by tests with a fake clock.
-uint64_t (*platform_ticks)() = sdl_ticks;
-void (*platform_delay)(uint32_t ms) = sdl_delay;
+uint64_t (*platform_ticks_us)() = game_clock_us;
+void (*platform_delay_us)(uint32_t us) = game_delay_us;
 
 // The game's one window, or null before platform_window_open; written here only.
 static SDL_Window* window = nullptr;
+// The window surface the last picture went into, and whether anything may
+// have spoilt that picture since (a window event, a resize); written by the
+// window functions and the event poll.
+static const SDL_Surface* shown_surface = nullptr;
+static const void* shown_pixels = nullptr;
+static bool shown_spoilt = true;
 
 bool platform_video_init()
 {
@@ -32,6 +61,8 @@ bool platform_video_init()
     // window behind our back and lose its place; our frames are plain
     // software pictures anyway.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (clock_origin_us == 0)
+        clock_origin_us = steady_us();
     return SDL_Init(SDL_INIT_VIDEO) >= 0;
 }
 
@@ -43,6 +74,7 @@ const char* platform_error()
 void platform_quit()
 {
     window = nullptr;
+    shown_spoilt = true;
     SDL_Quit();
 }
 
@@ -57,6 +89,7 @@ bool platform_window_open(int32_t width, int32_t height)
     }
     window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                               SDL_WINDOW_RESIZABLE);
+    shown_spoilt = true;
     return window != nullptr;
 }
 
@@ -72,26 +105,133 @@ void platform_window_resize(int32_t width, int32_t height)
     // only a size change for it, never a resize request of the user.
     if (window)
         SDL_SetWindowSize(window, width, height);
+    shown_spoilt = true;
 }
 
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch)
+// How our RGB565 pixels become the window's. Most displays take 32-bit pixels:
+// for those the colour SDL itself would make of a pixel is the sum of one
+// table entry for its low byte and one for its high byte (SDL's own converter
+// works that way), so both tables are taken from SDL once per format and
+// checked against SDL's answer for every one of the 65536 colours. Any other
+// window goes through SDL's converter row by row.
+struct WindowPixels {
+    uint32_t format = SDL_PIXELFORMAT_UNKNOWN;   // the window format the tables below were made for
+    bool by_tables = false;
+    uint32_t low[256];
+    uint32_t high[256];
+};
+static WindowPixels window_pixels;
+
+// Test builds only: makes every picture go through SDL's converter.
+bool platform_convert_by_sdl = false;
+
+constexpr int COLOURS_565 = 65536;
+
+// Asks SDL for every RGB565 colour in the given format; true when the two
+// byte tables reproduce all of them.
+static bool byte_tables_make(uint32_t format, WindowPixels& out)
+{
+    uint16_t* colours = static_cast<uint16_t*>(SDL_malloc(COLOURS_565 * sizeof(uint16_t)));
+    uint32_t* made = static_cast<uint32_t*>(SDL_malloc(COLOURS_565 * sizeof(uint32_t)));
+    bool additive = colours && made;
+    if (additive) {
+        for (int c = 0; c < COLOURS_565; ++c)
+            colours[c] = uint16_t(c);
+        additive = SDL_ConvertPixels(256, 256, SDL_PIXELFORMAT_RGB565, colours, 512, format, made, 1024) == 0;
+    }
+    if (additive) {
+        for (int b = 0; b < 256; ++b) {
+            out.low[b] = made[b] - made[0];
+            out.high[b] = made[b << 8];
+        }
+        for (int c = 0; c < COLOURS_565 && additive; ++c)
+            additive = made[c] == out.high[c >> 8] + out.low[c & 0xFF];
+    }
+    SDL_free(colours);
+    SDL_free(made);
+    return additive;
+}
+
+static void window_pixels_prepare(const SDL_PixelFormat* format)
+{
+    if (format->format == window_pixels.format)
+        return;
+    window_pixels.format = format->format;
+    window_pixels.by_tables = format->BytesPerPixel == 4 && byte_tables_make(format->format, window_pixels);
+}
+
+static inline uint32_t window_colour(uint16_t pixel)
+{
+    return window_pixels.high[pixel >> 8] + window_pixels.low[pixel & 0xFF];
+}
+
+// One picture row into one window row at 1x, or into two at 2x.
+static void row_show(const uint16_t* src, int32_t width, int32_t scale, uint8_t* top, uint8_t* bottom)
+{
+    if (window_pixels.by_tables && !platform_convert_by_sdl) {
+        if (scale == 1) {
+            for (int32_t c = 0; c < width; ++c) {
+                const uint32_t colour = window_colour(src[c]);
+                std::memcpy(top + 4 * c, &colour, 4);
+            }
+            return;
+        }
+        for (int32_t c = 0; c < width; ++c) {
+            const uint64_t pair = uint64_t(window_colour(src[c])) * 0x100000001u;
+            std::memcpy(top + 8 * c, &pair, 8);
+            std::memcpy(bottom + 8 * c, &pair, 8);
+        }
+        return;
+    }
+    // SDL converts the row in place; at 2x each pixel is then spread over two,
+    // from the right so that nothing is overwritten before it is read.
+    const int bytes = SDL_BYTESPERPIXEL(window_pixels.format);
+    SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB565, src, width * 2, window_pixels.format, top, width * bytes);
+    if (scale == 1)
+        return;
+    for (int32_t c = width - 1; c >= 0; --c) {
+        std::memmove(top + (2 * c + 1) * bytes, top + c * bytes, size_t(bytes));
+        std::memmove(top + 2 * c * bytes, top + c * bytes, size_t(bytes));
+    }
+    std::memcpy(bottom, top, size_t(2 * width * bytes));
+}
+
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale)
 {
     if (!window)
         return;
     // Every size change invalidates the window surface, so it is fetched anew
-    // each time rather than kept.
+    // each time (SDL hands back the same one while the size stands).
     SDL_Surface* target = SDL_GetWindowSurface(window);
     if (!target)
         return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(pixels), width, height, 16,
-                                                             pitch, SDL_PIXELFORMAT_RGB565);
-    if (!source)
+    window_pixels_prepare(target->format);
+    // A window the system has not yet given its new size shows what fits.
+    const int32_t columns = width < target->w / scale ? width : target->w / scale;
+    const int32_t rows = height < target->h / scale ? height : target->h / scale;
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
         return;
-    SDL_Rect area = {0, 0, width, height};
-    SDL_Rect place = area;
-    SDL_BlitSurface(source, &area, target, &place);
-    SDL_FreeSurface(source);
+    uint8_t* out = static_cast<uint8_t*>(target->pixels);
+    for (int32_t r = 0; r < rows; ++r) {
+        const uint16_t* src = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(r) * pitch);
+        uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch;
+        row_show(src, columns, scale, top, top + target->pitch);
+    }
+    if (SDL_MUSTLOCK(target))
+        SDL_UnlockSurface(target);
     SDL_UpdateWindowSurface(window);
+    shown_surface = target;
+    shown_pixels = target->pixels;
+    shown_spoilt = false;
+}
+
+bool platform_window_current()
+{
+    if (!window || shown_spoilt)
+        return false;
+    // SDL makes the surface anew after any change of size it has noticed.
+    const SDL_Surface* target = SDL_GetWindowSurface(window);
+    return target == shown_surface && target->pixels == shown_pixels;
 }
 
 // Our key code for an SDL key, so that the pump needs no SDL names. Only the
@@ -165,6 +305,9 @@ bool platform_event_poll(PlatformEvent* event)
 {
     SDL_Event sdl;
     while (SDL_PollEvent(&sdl)) {
+        // Whatever happened to the window, it may no longer show our picture.
+        if (sdl.type == SDL_WINDOWEVENT)
+            shown_spoilt = true;
         if (event_translate(sdl, event))
             return true;
     }

@@ -4,14 +4,16 @@
 #pragma once
 #include <cstdint>
 
-// The clock and the sleep the frame pump paces itself with. They default to
-// SDL's millisecond clock and SDL_Delay. Tests put a fake clock here so that
-// thousands of frames run without real waiting. A replacement must move
-// forward on its own between reads, since frame_step spends the last
-// millisecond of every frame reading the clock until the frame is due, and
-// its delay must advance it by the time asked for.
-extern uint64_t (*platform_ticks)();
-extern void (*platform_delay)(uint32_t ms);
+// The clock and the sleep the frame pump paces itself with, in microseconds.
+// The clock is steady (never set back) and counts from about the time the
+// platform was started; the pump counts whole milliseconds of it. The sleep
+// returns no earlier than asked, as far as the system allows; should it
+// return early, the pump simply sleeps again for what is left. Tests put a
+// fake clock here so that thousands of frames run without real waiting; the
+// pump reads the clock once or twice a frame and otherwise only sleeps, so a
+// fake clock need move only when it is asked to sleep.
+extern uint64_t (*platform_ticks_us)();
+extern void (*platform_delay_us)(uint32_t us);
 
 enum PlatformEventKind : uint8_t {
     EVENT_NONE = 0,
@@ -52,8 +54,16 @@ void platform_window_caption_set(const char* caption);
 // Sets the client size; the window keeps its top-left corner.
 void platform_window_resize(int32_t width, int32_t height);
 // Shows the top-left width x height pixels of an RGB565 picture (pitch in
-// bytes) in the window's top-left corner.
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch);
+// bytes) in the window's top-left corner, each pixel as a scale x scale block
+// (scale 1 or 2). Allocates nothing once the window's pixel format is known.
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale);
+// True while the window still shows, untouched, the last picture given to
+// platform_window_show: no window event has come since and the window's
+// pixels are where they were.
+bool platform_window_current();
+// Test builds only: when set, every picture goes through SDL's own pixel
+// converter instead of the game's faster one. The game never sets it.
+extern bool platform_convert_by_sdl;
 
 // Takes the next pending event, if any, into event; false when none is left.
 bool platform_event_poll(PlatformEvent* event);

@@ -20,19 +20,22 @@ static const char CANVAS[] = "#screen";
 // platform_event_poll.
 static bool slept_since_drain = false;
 
-static uint64_t web_ticks()
+static uint64_t web_ticks_us()
 {
-    return uint64_t(emscripten_get_now());
+    return uint64_t(emscripten_get_now() * 1000.0);
 }
 
-static void web_delay(uint32_t ms)
+// The browser sleeps in whole milliseconds; rounding up keeps the sleep from
+// ending early, which the pump would only answer with another sleep.
+static void web_delay_us(uint32_t us)
 {
     slept_since_drain = true;
-    emscripten_sleep(ms);
+    emscripten_sleep((us + 999) / 1000);
 }
 
-uint64_t (*platform_ticks)() = web_ticks;
-void (*platform_delay)(uint32_t ms) = web_delay;
+uint64_t (*platform_ticks_us)() = web_ticks_us;
+void (*platform_delay_us)(uint32_t us) = web_delay_us;
+bool platform_convert_by_sdl = false;
 
 // Events as the browser delivers them, until the frame pump drains them. The
 // browser only runs its handlers while the game sleeps, so a frame's worth is
@@ -248,6 +251,8 @@ void platform_window_resize(int32_t width, int32_t height)
 
 // The picture as the canvas takes it, 8 bits a channel, at most 480 x 640.
 static uint32_t rgba[480 * 640];
+// Set once a picture has been put on the canvas; see platform_window_current.
+static bool canvas_shown = false;
 
 EM_JS(void, canvas_put, (const uint32_t* pixels, int32_t width, int32_t height), {
     var canvas = document.getElementById('screen');
@@ -263,22 +268,36 @@ EM_JS(void, canvas_put, (const uint32_t* pixels, int32_t width, int32_t height),
         Module.zfFramePresented();
 });
 
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch)
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale)
 {
-    if (width > 480 || height > 640)
+    if (scale < 1 || width * scale > 480 || height * scale > 640)
         return;
     // RGB565 widened with the top bits repeated into the low ones, so that
-    // full intensity stays full; red first in memory, opaque.
-    uint32_t* out = rgba;
+    // full intensity stays full; red first in memory, opaque. At 2x each
+    // pixel fills a 2 x 2 block.
+    const int32_t out_width = width * scale;
     for (int32_t y = 0; y < height; ++y) {
         const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + y * pitch);
+        uint32_t* out = rgba + y * scale * out_width;
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t p = row[x];
             const uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-            *out++ = 0xFF000000u | (((b << 3) | (b >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((r << 3) | (r >> 2));
+            const uint32_t wide = 0xFF000000u | (((b << 3) | (b >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((r << 3) | (r >> 2));
+            for (int32_t k = 0; k < scale; ++k)
+                out[x * scale + k] = wide;
         }
+        for (int32_t k = 1; k < scale; ++k)
+            std::memcpy(out + k * out_width, out, out_width * sizeof(uint32_t));
     }
-    canvas_put(rgba, width, height);
+    canvas_put(rgba, out_width, height * scale);
+    canvas_shown = true;
+}
+
+// The canvas keeps its pixels until it is drawn again: once a picture is on
+// it, an unchanged frame need not be converted and put there again.
+bool platform_window_current()
+{
+    return canvas_shown;
 }
 
 uint32_t web_drains = 0;

@@ -21,8 +21,8 @@
 #include <system_error>
 #include <vector>
 
-#include "tests/support/back_buffer_png.h"
-#include "tests/support/game_script.h"
+#include "testkit/back_buffer_png.h"
+#include "testkit/player.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path home = std::filesystem::current_path();
     std::filesystem::current_path(pattern);
-    DriverClock::install();
+    FakeClock::install();
 
     // The seed of the committed pictures: its demonstration starts well knotted.
     uint32_t seed = 6;

@@ -20,6 +20,7 @@
 #include "game/pause_screen.h"
 #include "game/play.h"
 #include "game/play_internal.h"
+#include "game/recolour.h"
 #include "game/ui.h"
 #include "geometry/random.h"
 #include "geometry/trig.h"
@@ -97,13 +98,13 @@ static void drag_frame()
     drag_x = int16_t(home_x + ((step & 1) ? DRAG_STEP : 0));
     drag_y = int16_t(home_y + ((step & 1) ? DRAG_STEP : 0));
     move_vertex(picked);
-    colour_edges();
+    recolour_edges();
     frame_finish();
 }
 
 static void release_frame()
 {
-    colour_edges();
+    recolour_edges();
     release_reset();
     frame_finish();
 }

@@ -54,55 +54,31 @@ TEST_F(GameTest, SavedCreaturesOffTheScreenAreRefusedAndTheFreshLevelPlays)
     ASSERT_EQ(saved_game_write(2, 0, crafted), 1);
     const std::vector<uint8_t> crafted_file = file_bytes("ZembrolShape0.lvl");
 
-    int phase = 0;
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:
-            if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 12);  // level 2 in red: saved
-                sprite_tap(d, chooser_digit(2));
-                phase = 2;
-            }
-            break;
-        case 2:
-            if (question_waiting()) {
-                d.tap(60, 200);  // YES
-                phase = 3;
-            }
-            break;
-        case 3:
-            if (in_play()) {
-                EXPECT_EQ(vertex_count, 10);
-                EXPECT_EQ(saved_elapsed, 0u);
-                for (int i = 0; i < vertex_count; ++i)
-                    EXPECT_TRUE(on_screen(vertices[i].x, vertices[i].y)) << i;
-                // The mark went before the fresh level was made; nothing else changed.
-                std::vector<uint8_t> expect = crafted_file;
-                expect[1] = 0;
-                EXPECT_EQ(file_bytes("ZembrolShape0.lvl"), expect);
-                nudge(d, 0, 9, 6);
-                phase = 4;
-            }
-            break;
-        case 4:
-            if (in_play()) {
-                d.tap(CLOSE_X, CLOSE_Y);
-                phase = 5;
-            }
-            break;
-        case 5:
-            if (title_waiting())
-                throw GameStop{"title again"};
-            break;
-        }
+    const Played played = steps_play({
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 12);  // level 2 in red: saved
+               sprite_tap(d, chooser_digit(2));
+           }),
+        tap_on(question_waiting, 60, 200),  // YES
+        on(in_play,
+           [&](GameDriver& d) {
+               EXPECT_EQ(vertex_count, 10);
+               EXPECT_EQ(saved_elapsed, 0u);
+               for (int i = 0; i < vertex_count; ++i)
+                   EXPECT_TRUE(on_screen(vertices[i].x, vertices[i].y)) << i;
+               // The mark went before the fresh level was made; nothing else changed.
+               std::vector<uint8_t> expect = crafted_file;
+               expect[1] = 0;
+               EXPECT_EQ(file_bytes("ZembrolShape0.lvl"), expect);
+               nudge(d, 0, 9, 6);
+           }),
+        tap_on(in_play, CLOSE_X, CLOSE_Y),
+        wait_for(title_waiting),
+        stop_game("title again"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "title again");
+    EXPECT_EQ(played.reason, "title again");
 
     // Left after a pick: saved again, and this time it reads back.
     const std::vector<uint8_t> bytes = file_bytes("ZembrolShape0.lvl");
@@ -119,11 +95,7 @@ TEST_F(GameTest, PipeForAProfileDoesNotHoldUpStartUp)
 {
     ASSERT_EQ(mkfifo("Zembrolfink.sav", 0666), 0);
     alarm(HANG_SECONDS);
-    GameDriver driver([](GameDriver& d) {
-        if (title_waiting())
-            d.tap(CLOSE_X, CLOSE_Y);
-    });
-    EXPECT_EQ(driver.run(), 0);
+    EXPECT_EQ(steps_play({tap_on(title_waiting, CLOSE_X, CLOSE_Y), wait_for_end()}).status, 0);
     alarm(0);
     EXPECT_TRUE(is_fifo("Zembrolfink.sav"));
     EXPECT_EQ(profile.profile_version, 2);
@@ -141,44 +113,24 @@ TEST_F(GameTest, PipeForALevelFileDoesNotHoldUpTheChooser)
     ASSERT_EQ(mkfifo("ZembrolShape0.lvl", 0666), 0);
     alarm(HANG_SECONDS);
 
-    int phase = 0;
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:
-            if (chooser_waiting()) {
-                for (int level = 1; level <= 3; ++level)
-                    EXPECT_EQ(sprite_get(chooser_digit(level))->frame, level) << level;  // green
-                sprite_tap(d, chooser_digit(2));
-                phase = 2;
-            }
-            break;
-        case 2:
-            EXPECT_FALSE(question_waiting());
-            if (in_play()) {
-                EXPECT_EQ(vertex_count, 10);
-                nudge(d, 0, 9, 6);
-                phase = 3;
-            }
-            break;
-        case 3:
-            if (in_play()) {
-                d.tap(CLOSE_X, CLOSE_Y);
-                phase = 4;
-            }
-            break;
-        case 4:
-            if (title_waiting())
-                throw GameStop{"title again"};
-            break;
-        }
+    const Played played = steps_play({
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               for (int level = 1; level <= 3; ++level)
+                   EXPECT_EQ(sprite_get(chooser_digit(level))->frame, level) << level;  // green
+               sprite_tap(d, chooser_digit(2));
+           }),
+        wait_watching([] { EXPECT_FALSE(question_waiting()); }, in_play),
+        act([](GameDriver& d) {
+            EXPECT_EQ(vertex_count, 10);
+            nudge(d, 0, 9, 6);
+        }),
+        tap_on(in_play, CLOSE_X, CLOSE_Y),
+        wait_for(title_waiting),
+        stop_game("title again"),
     });
-    driver.run();
     alarm(0);
-    EXPECT_EQ(driver.stop_reason, "title again");
+    EXPECT_EQ(played.reason, "title again");
     EXPECT_TRUE(is_fifo("ZembrolShape0.lvl"));
 }

@@ -26,75 +26,58 @@ std::vector<VertexCopy> vertices_copy()
 
 TEST_F(GameTest, ClassicLevelOneSolvedBooksRecordAndOpensLevelTwo)
 {
-    int phase = 0;
-    MenuWalk walk;
     uint32_t last_clock = 0;
     bool record_seen = false;
     Profile on_disk_at_record{};
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:  // level 1: six creatures, dragged home one by one
-            if (in_play()) {
-                EXPECT_EQ(vertex_count, 6);
-                EXPECT_TRUE(sprite_on(SPRITE_PAUSE_BUTTON));
-            }
-            if (solve_until_record(d)) {
+    const Played played = steps_play(
+        {
+            menu_choose(MODE_CLASSIC),
+            // Level 1: six creatures, dragged home one by one.
+            [](GameDriver& d) {
+                if (in_play()) {
+                    EXPECT_EQ(vertex_count, 6);
+                    EXPECT_TRUE(sprite_on(SPRITE_PAUSE_BUTTON));
+                }
+                return solve_until_record(d);
+            },
+            act([&](GameDriver& d) {
                 record_seen = true;
                 on_disk_at_record = profile_file_read();
                 d.tap(120, 160);
-                phase = 2;
-            }
-            break;
-        case 2:  // level 2 follows at once; leave it untouched
-            if (in_play()) {
-                EXPECT_EQ(vertex_count, 10);
-                d.tap(CLOSE_X, CLOSE_Y);
-                phase = 3;
-            }
-            break;
-        case 3:
-            walk.step = 0;
-            phase = 4;
-            break;
-        case 4:
-            if (walk(d, MODE_CLASSIC))
-                phase = 5;
-            break;
-        case 5:
-            if (chooser_waiting()) {
-                // Levels 1 and 2 side by side in green, nothing further.
-                const int16_t frames[4] = {0, 1, 0, 2};
-                const int16_t xs[4] = {13, 37, 76, 100};
-                for (int k = 0; k < 4; ++k) {
-                    const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + k);
-                    EXPECT_TRUE(s->active);
-                    EXPECT_EQ(s->frame, frames[k]) << k;
-                    EXPECT_EQ(s->x, xs[k]) << k;
-                    EXPECT_EQ(s->y, 64) << k;
-                    EXPECT_EQ(s->w, 25);
-                }
-                const Sprite* third = sprite_get(SPRITE_CHOOSER_DIGITS + 4);
-                EXPECT_TRUE(third == nullptr || !third->active || third->opacity == 0);
-                d.tap(CLOSE_X, CLOSE_Y);
-                phase = 6;
-            }
-            break;
-        case 6:  // the chooser's close button leads back to the menu
-            if (menu_waiting())
-                throw GameStop{"back at the menu"};
-            break;
-        }
-    });
-    driver.watch = [&] {
-        if (phase == 1 && in_play())
-            last_clock = soft_timers[LEVEL_CLOCK];
-    };
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "back at the menu");
+            }),
+            // Level 2 follows at once; leave it untouched.
+            on(in_play,
+               [](GameDriver& d) {
+                   EXPECT_EQ(vertex_count, 10);
+                   d.tap(CLOSE_X, CLOSE_Y);
+               }),
+            menu_choose(MODE_CLASSIC),
+            on(chooser_waiting,
+               [](GameDriver& d) {
+                   // Levels 1 and 2 side by side in green, nothing further.
+                   const int16_t frames[4] = {0, 1, 0, 2};
+                   const int16_t xs[4] = {13, 37, 76, 100};
+                   for (int k = 0; k < 4; ++k) {
+                       const Sprite* s = sprite_get(SPRITE_CHOOSER_DIGITS + k);
+                       EXPECT_TRUE(s->active);
+                       EXPECT_EQ(s->frame, frames[k]) << k;
+                       EXPECT_EQ(s->x, xs[k]) << k;
+                       EXPECT_EQ(s->y, 64) << k;
+                       EXPECT_EQ(s->w, 25);
+                   }
+                   const Sprite* third = sprite_get(SPRITE_CHOOSER_DIGITS + 4);
+                   EXPECT_TRUE(third == nullptr || !third->active || third->opacity == 0);
+                   d.tap(CLOSE_X, CLOSE_Y);
+               }),
+            // The chooser's close button leads back to the menu.
+            wait_for(menu_waiting),
+            stop_game("back at the menu"),
+        },
+        [&] {
+            if (!record_seen && in_play())
+                last_clock = soft_timers[LEVEL_CLOCK];
+        });
+    EXPECT_EQ(played.reason, "back at the menu");
     ASSERT_TRUE(record_seen);
 
     // Whole seconds, and never less than one (0 would mean no time at all).
@@ -121,91 +104,67 @@ TEST_F(GameTest, AbandonedLevelIsSavedShownRedAndResumedExactly)
     record.levels_open[0] = 2;
     profile_file_write(record);
 
-    int phase = 0;
-    MenuWalk walk;
     std::vector<VertexCopy> at_abandon;
     std::set<std::pair<int, int>> edges_at_abandon;
     uint32_t clock_before_close = 0;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:
-            if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(chooser_digit(1))->frame, 1);  // green: nothing saved yet
-                sprite_tap(d, chooser_digit(1));
-                phase = 2;
-            }
-            break;
-        case 2:  // level 1 straight away (no saved game to ask about): one drag
-            if (in_play()) {
-                EXPECT_FALSE(question_waiting());
-                nudge(d, vertex_count - 1, 7, 5);
-                phase = 3;
-            }
-            break;
-        case 3:
+    const Played played = steps_play({
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               EXPECT_EQ(sprite_get(chooser_digit(1))->frame, 1);  // green: nothing saved yet
+               sprite_tap(d, chooser_digit(1));
+           }),
+        // Level 1 straight away (no saved game to ask about): one drag.
+        on(in_play,
+           [](GameDriver& d) {
+               EXPECT_FALSE(question_waiting());
+               nudge(d, vertex_count - 1, 7, 5);
+           }),
+        act([&](GameDriver& d) {
             if (!in_play())
                 throw GameStop{"the one drag solved the level; choose another seed"};
             at_abandon = vertices_copy();
             edges_at_abandon = edge_set();
             clock_before_close = soft_timers[LEVEL_CLOCK];
             d.tap(CLOSE_X, CLOSE_Y);
-            phase = 4;
-            break;
-        case 4:  // abandoning goes back to the title
-            if (title_waiting()) {
-                walk.step = 0;
-                phase = 5;
-            }
-            break;
-        case 5:
-            if (walk(d, MODE_CLASSIC))
-                phase = 6;
-            break;
-        case 6:
-            if (chooser_waiting()) {
-                // Level 1 in red (frames 10 up), level 2 green.
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 10);
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 11);
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 0);
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 2);
-                sprite_tap(d, SPRITE_CHOOSER_DIGITS + 0);
-                phase = 7;
-            }
-            break;
-        case 7:
-            if (question_waiting()) {
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS)->frame, 0);
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 1)->frame, 1);
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_LEVEL)->x, 80);
-                d.tap(60, 200);  // YES
-                phase = 8;
-            }
-            break;
-        case 8:
-            if (in_play()) {
-                EXPECT_EQ(saved_elapsed, clock_before_close + 25);
-                // One fixed step of play since the saved clock.
-                EXPECT_EQ(soft_timers[LEVEL_CLOCK], saved_elapsed + 25);
-                ASSERT_EQ(vertex_count, at_abandon.size());
-                const std::vector<VertexCopy> now = vertices_copy();
-                for (size_t i = 0; i < now.size(); ++i) {
-                    EXPECT_EQ(now[i].x, at_abandon[i].x) << i;
-                    EXPECT_EQ(now[i].y, at_abandon[i].y) << i;
-                    EXPECT_EQ(sprite_get(int(i))->x, at_abandon[i].x) << i;
-                    EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + int(i))->y, at_abandon[i].y) << i;
-                }
-                EXPECT_EQ(edge_set(), edges_at_abandon);
-                throw GameStop{"resumed"};
-            }
-            break;
-        }
+        }),
+        // Abandoning goes back to the title, and from there to the chooser again.
+        wait_for(title_waiting),
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               // Level 1 in red (frames 10 up), level 2 green.
+               EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 10);
+               EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 11);
+               EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 0);
+               EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3)->frame, 2);
+               sprite_tap(d, SPRITE_CHOOSER_DIGITS + 0);
+           }),
+        on(question_waiting,
+           [](GameDriver& d) {
+               EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS)->frame, 0);
+               EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 1)->frame, 1);
+               EXPECT_EQ(sprite_get(SPRITE_QUESTION_LEVEL)->x, 80);
+               d.tap(60, 200);  // YES
+           }),
+        on(in_play,
+           [&](GameDriver&) {
+               EXPECT_EQ(saved_elapsed, clock_before_close + 25);
+               // One fixed step of play since the saved clock.
+               EXPECT_EQ(soft_timers[LEVEL_CLOCK], saved_elapsed + 25);
+               ASSERT_EQ(vertex_count, at_abandon.size());
+               const std::vector<VertexCopy> now = vertices_copy();
+               for (size_t i = 0; i < now.size(); ++i) {
+                   EXPECT_EQ(now[i].x, at_abandon[i].x) << i;
+                   EXPECT_EQ(now[i].y, at_abandon[i].y) << i;
+                   EXPECT_EQ(sprite_get(int(i))->x, at_abandon[i].x) << i;
+                   EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + int(i))->y, at_abandon[i].y) << i;
+               }
+               EXPECT_EQ(edge_set(), edges_at_abandon);
+           }),
+        stop_game("resumed"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "resumed");
+    EXPECT_EQ(played.reason, "resumed");
 
     // The level file: flag of level 1 set, then slot 0 with count, clock and records.
     const std::vector<uint8_t> bytes = file_bytes("ZembrolShape0.lvl");
@@ -238,67 +197,37 @@ TEST_F(GameTest, UnreadableSaveGivesAFreshLevelOfTheSameNumber)
     std::fwrite(level_file.data(), 1, level_file.size(), f);
     std::fclose(f);
 
-    int phase = 0;
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:
-            if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 12);  // level 2 in red
-                sprite_tap(d, chooser_digit(2));
-                phase = 2;
-            }
-            break;
-        case 2:
-            if (question_waiting()) {
-                d.tap(60, 200);
-                phase = 3;
-            }
-            break;
-        case 3:
-            if (in_play()) {
-                EXPECT_EQ(vertex_count, 10);          // level 2's size
-                EXPECT_EQ(saved_elapsed, 0u);
-                EXPECT_EQ(sprite_get(SPRITE_LEVEL_DIGITS)->frame, 2);
-                EXPECT_FALSE(is_crossing_free());
-                // The save that will never load is no longer marked; its slot stays.
-                std::vector<uint8_t> expect = level_file;
-                expect[1] = 0;
-                EXPECT_EQ(file_bytes("ZembrolShape0.lvl"), expect);
-                d.tap(CLOSE_X, CLOSE_Y);  // left untouched: nothing saved
-                phase = 4;
-            }
-            break;
-        case 4:
-            if (title_waiting()) {
-                walk.step = 0;
-                phase = 5;
-            }
-            break;
-        case 5:
-            if (walk(d, MODE_CLASSIC))
-                phase = 6;
-            break;
-        case 6:
-            if (chooser_waiting()) {
-                EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 2);  // green now
-                sprite_tap(d, chooser_digit(2));
-                phase = 7;
-            }
-            break;
-        case 7:  // straight into a fresh level: no question asked
-            EXPECT_FALSE(question_waiting());
-            if (in_play()) {
-                EXPECT_EQ(saved_elapsed, 0u);
-                throw GameStop{"fresh level 2 without asking"};
-            }
-            break;
-        }
+    const Played played = steps_play({
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 12);  // level 2 in red
+               sprite_tap(d, chooser_digit(2));
+           }),
+        tap_on(question_waiting, 60, 200),
+        on(in_play,
+           [&](GameDriver& d) {
+               EXPECT_EQ(vertex_count, 10);          // level 2's size
+               EXPECT_EQ(saved_elapsed, 0u);
+               EXPECT_EQ(sprite_get(SPRITE_LEVEL_DIGITS)->frame, 2);
+               EXPECT_FALSE(is_crossing_free());
+               // The save that will never load is no longer marked; its slot stays.
+               std::vector<uint8_t> expect = level_file;
+               expect[1] = 0;
+               EXPECT_EQ(file_bytes("ZembrolShape0.lvl"), expect);
+               d.tap(CLOSE_X, CLOSE_Y);  // left untouched: nothing saved
+           }),
+        wait_for(title_waiting),
+        menu_choose(MODE_CLASSIC),
+        on(chooser_waiting,
+           [](GameDriver& d) {
+               EXPECT_EQ(sprite_get(chooser_digit(2))->frame, 2);  // green now
+               sprite_tap(d, chooser_digit(2));
+           }),
+        // Straight into a fresh level: no question asked.
+        wait_watching([] { EXPECT_FALSE(question_waiting()); }, in_play),
+        check([] { EXPECT_EQ(saved_elapsed, 0u); }),
+        stop_game("fresh level 2 without asking"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "fresh level 2 without asking");
+    EXPECT_EQ(played.reason, "fresh level 2 without asking");
 }

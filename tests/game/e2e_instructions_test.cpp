@@ -25,50 +25,41 @@ void expect_lines_follow_the_crossing_test(const char* when)
 
 TEST_F(GameTest, DemonstrationTiesAKnotAndEndsOnTheMirroredCircle)
 {
-    int phase = 0;
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MENU_ROW_INSTRUCTIONS))
-                phase = 1;
-            break;
-        case 1:  // "the lines are all knotted": the last creature moved still shows as dragged
-            if (demo_knotted_waiting()) {
-                ASSERT_EQ(vertex_count, DEMO_CREATURES);
-                EXPECT_FALSE(is_crossing_free());
-                const Vertex& last = vertices[DEMO_LAST_MOVED];
-                EXPECT_EQ(sprite_get(DEMO_LAST_MOVED)->frame, FRAME_SET_DRAGGED + last.facing);
-                for (int k = 0; k < last.degree; ++k) {
-                    const int j = last.neighbours[k];
-                    EXPECT_EQ(sprite_get(j)->frame, FRAME_SET_NEIGHBOUR + vertices[j].facing) << "neighbour " << j;
-                }
-                expect_lines_follow_the_crossing_test("knotted");
-                d.tap(120, 100);
-                phase = 2;
-            }
-            break;
-        case 2:  // "a line that is free turns green": all five have landed
-            if (demo_untangled_waiting()) {
-                ASSERT_EQ(vertex_count, DEMO_CREATURES);
-                EXPECT_TRUE(is_crossing_free());
-                expect_lines_follow_the_crossing_test("untangled");
-                for (int c = 0; c < DEMO_CREATURES; ++c) {
-                    // Home of creature c: the building circle mirrored left-right.
-                    const int u = (512 * c) / 5;
-                    const int tx = 120 + ((-cos512(u) * 110) >> 8);
-                    const int ty = DEMO_CENTRE_Y + ((-sin512(u) * 110) >> 8);
-                    // The slide's last step truncates, so it may stop a pixel short.
-                    EXPECT_LE(std::abs(vertices[c].x - tx), 1) << "creature " << c;
-                    EXPECT_LE(std::abs(vertices[c].y - ty), 1) << "creature " << c;
-                    EXPECT_EQ(sprite_get(c)->frame, FRAME_SET_NORMAL + vertices[c].facing) << "creature " << c;
-                    EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + c)->opacity, 32) << "creature " << c;
-                }
-                throw GameStop{"demonstration seen"};
-            }
-            break;
-        }
+    const Played played = steps_play({
+        menu_choose(MENU_ROW_INSTRUCTIONS),
+        // "the lines are all knotted": the last creature moved still shows as dragged
+        on(demo_knotted_waiting,
+           [](GameDriver& d) {
+               ASSERT_EQ(vertex_count, DEMO_CREATURES);
+               EXPECT_FALSE(is_crossing_free());
+               const Vertex& last = vertices[DEMO_LAST_MOVED];
+               EXPECT_EQ(sprite_get(DEMO_LAST_MOVED)->frame, FRAME_SET_DRAGGED + last.facing);
+               for (int k = 0; k < last.degree; ++k) {
+                   const int j = last.neighbours[k];
+                   EXPECT_EQ(sprite_get(j)->frame, FRAME_SET_NEIGHBOUR + vertices[j].facing) << "neighbour " << j;
+               }
+               expect_lines_follow_the_crossing_test("knotted");
+               d.tap(120, 100);
+           }),
+        // "a line that is free turns green": all five have landed
+        on(demo_untangled_waiting,
+           [](GameDriver&) {
+               ASSERT_EQ(vertex_count, DEMO_CREATURES);
+               EXPECT_TRUE(is_crossing_free());
+               expect_lines_follow_the_crossing_test("untangled");
+               for (int c = 0; c < DEMO_CREATURES; ++c) {
+                   // Home of creature c: the building circle mirrored left-right.
+                   const int u = (512 * c) / 5;
+                   const int tx = 120 + ((-cos512(u) * 110) >> 8);
+                   const int ty = DEMO_CENTRE_Y + ((-sin512(u) * 110) >> 8);
+                   // The slide's last step truncates, so it may stop a pixel short.
+                   EXPECT_LE(std::abs(vertices[c].x - tx), 1) << "creature " << c;
+                   EXPECT_LE(std::abs(vertices[c].y - ty), 1) << "creature " << c;
+                   EXPECT_EQ(sprite_get(c)->frame, FRAME_SET_NORMAL + vertices[c].facing) << "creature " << c;
+                   EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + c)->opacity, 32) << "creature " << c;
+               }
+           }),
+        stop_game("demonstration seen"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "demonstration seen");
+    EXPECT_EQ(played.reason, "demonstration seen");
 }

@@ -21,70 +21,55 @@ static bool shown_picture_is_the_scene()
 
 TEST_F(GameTest, PauseButtonAndReturnKeyPauseAndResume)
 {
-    int phase = 0;
-    MenuWalk walk;
     uint32_t clock_paused = 0;
     int pauses = 0;
-    GameDriver driver([&](GameDriver& d) {
-        switch (phase) {
-        case 0:
-            if (walk(d, MODE_CLASSIC))
-                phase = 1;
-            break;
-        case 1:  // into the pause by the button
-            if (in_play()) {
-                EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_FIXED);
-                d.tap(226, 306);
-                phase = 2;
-            }
-            break;
-        case 2:
-        case 6:
-            if (paused()) {
-                ++pauses;
-                clock_paused = soft_timers[LEVEL_CLOCK];
-                d.idle(20);
-                phase += 1;
-            }
-            break;
-        case 3:
-        case 7:  // frozen: nothing recomposed, the clock stands, the puzzle hidden
-            EXPECT_EQ(compose_enabled, 0);
-            EXPECT_EQ(soft_timers[LEVEL_CLOCK], clock_paused);
-            for (int i = 0; i < vertex_count; ++i) {
-                EXPECT_EQ(sprite_get(i)->opacity, 0);
-                EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->opacity, 0);
-            }
-            EXPECT_TRUE(shown_picture_is_the_scene()) << (phase == 3 ? "paused by the button" : "paused by Return");
-            if (phase == 3)
-                d.tap(120, 40);
-            else
-                d.key_tap(SDLK_RETURN);
-            phase += 1;
-            break;
-        case 4:
-        case 8:
-            if (in_play()) {
-                // Back in play; from now on the clock runs in real time.
-                EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_REAL);
-                EXPECT_EQ(sprite_get(0)->opacity, 32);
-                EXPECT_GE(soft_timers[LEVEL_CLOCK], clock_paused);
-                if (phase == 8)
-                    throw GameStop{"paused twice"};
-                phase = 5;
-            }
-            break;
-        case 5:  // leave the level alone until nothing is recomposed any more
-            d.idle(100);
-            phase = 9;
-            break;
-        case 9:  // then into the pause by the Return key
-            d.key_tap(SDLK_RETURN);
-            phase = 6;
-            break;
+    const auto pause_seen = [&](GameDriver& d) {
+        ++pauses;
+        clock_paused = soft_timers[LEVEL_CLOCK];
+        d.idle(20);
+    };
+    // Frozen: nothing recomposed, the clock stands, the puzzle hidden.
+    const auto frozen = [&](const char* how) {
+        EXPECT_EQ(compose_enabled, 0);
+        EXPECT_EQ(soft_timers[LEVEL_CLOCK], clock_paused);
+        for (int i = 0; i < vertex_count; ++i) {
+            EXPECT_EQ(sprite_get(i)->opacity, 0);
+            EXPECT_EQ(sprite_get(GLOW_SPRITE_BASE + i)->opacity, 0);
         }
+        EXPECT_TRUE(shown_picture_is_the_scene()) << how;
+    };
+    // Back in play; from now on the clock runs in real time.
+    const auto resumed = [&](GameDriver&) {
+        EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_REAL);
+        EXPECT_EQ(sprite_get(0)->opacity, 32);
+        EXPECT_GE(soft_timers[LEVEL_CLOCK], clock_paused);
+    };
+    const Played played = steps_play({
+        menu_choose(MODE_CLASSIC),
+        // Into the pause by the button, out of it by a tap.
+        on(in_play,
+           [](GameDriver& d) {
+               EXPECT_EQ(soft_timer_modes[LEVEL_CLOCK], TIMER_FIXED);
+               d.tap(226, 306);
+           }),
+        on(paused, pause_seen),
+        act([&](GameDriver& d) {
+            frozen("paused by the button");
+            d.tap(120, 40);
+        }),
+        on(in_play, resumed),
+        // The level left alone until nothing is recomposed any more, then into
+        // the pause by the Return key and out of it by Return again.
+        settle(100),
+        act([](GameDriver& d) { d.key_tap(SDLK_RETURN); }),
+        on(paused, pause_seen),
+        act([&](GameDriver& d) {
+            frozen("paused by Return");
+            d.key_tap(SDLK_RETURN);
+        }),
+        on(in_play, resumed),
+        stop_game("paused twice"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "paused twice");
+    EXPECT_EQ(played.reason, "paused twice");
     EXPECT_EQ(pauses, 2);
 }

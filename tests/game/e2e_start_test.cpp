@@ -7,37 +7,36 @@ using ::testing::ExitedWithCode;
 TEST_F(GameTest, FirstStartWritesFreshProfileAndTapLeadsToSixRowMenu)
 {
     std::vector<uint8_t> profile_at_title;
-    bool title_seen = false;
     bool menu_checked = false;
-    GameDriver driver([&](GameDriver& d) {
-        if (!title_seen && title_waiting()) {
-            title_seen = true;
-            profile_at_title = file_bytes("Zembrolfink.sav");
-            EXPECT_EQ(sprite_get(SPRITE_TITLE)->x, 120);
-            EXPECT_EQ(sprite_get(SPRITE_TITLE)->y, 154);
-            EXPECT_TRUE(sprite_on(SPRITE_CLOSE));
-            d.tap(120, 200);
-            return;
-        }
-        if (title_seen && menu_waiting()) {
-            // Six rows centred on the middle; HISCORES waits for a first best time.
-            for (int i = 0; i < 6; ++i) {
-                const Sprite* s = sprite_get(SPRITE_MENU_BASE + i);
-                EXPECT_TRUE(s->active) << i;
-                EXPECT_EQ(s->opacity, 32) << i;
-                EXPECT_EQ(s->frame, i);
-                EXPECT_EQ(s->x, 120);
-                EXPECT_EQ(s->y, 160 + (i - 3) * 44 + 22) << i;
-            }
-            EXPECT_FALSE(sprite_get(SPRITE_MENU_BASE + 6)->active);
-            // The title logo has faded out behind the menu.
-            EXPECT_EQ(sprite_get(SPRITE_TITLE)->opacity, 0);
-            menu_checked = true;
-            throw GameStop{"menu seen"};
-        }
+    const Played played = steps_play({
+        on(title_waiting,
+           [&](GameDriver& d) {
+               profile_at_title = file_bytes("Zembrolfink.sav");
+               EXPECT_EQ(sprite_get(SPRITE_TITLE)->x, 120);
+               EXPECT_EQ(sprite_get(SPRITE_TITLE)->y, 154);
+               EXPECT_TRUE(sprite_on(SPRITE_CLOSE));
+               d.tap(120, 200);
+           }),
+        on(menu_waiting,
+           [&](GameDriver&) {
+               // Six rows centred on the middle; HISCORES waits for a first best time.
+               for (int i = 0; i < 6; ++i) {
+                   const Sprite* s = sprite_get(SPRITE_MENU_BASE + i);
+                   EXPECT_TRUE(s->active) << i;
+                   EXPECT_EQ(s->opacity, 32) << i;
+                   EXPECT_EQ(s->frame, i);
+                   EXPECT_EQ(s->x, 120);
+                   EXPECT_EQ(s->y, 160 + (i - 3) * 44 + 22) << i;
+               }
+               EXPECT_FALSE(sprite_get(SPRITE_MENU_BASE + 6)->active);
+               // The title logo has faded out behind the menu.
+               EXPECT_EQ(sprite_get(SPRITE_TITLE)->opacity, 0);
+               menu_checked = true;
+           }),
+        stop_game("menu seen"),
     });
-    EXPECT_EQ(driver.run(), -100);
-    EXPECT_EQ(driver.stop_reason, "menu seen");
+    EXPECT_EQ(played.status, -100);
+    EXPECT_EQ(played.reason, "menu seen");
     EXPECT_TRUE(menu_checked);
 
     std::vector<uint8_t> fresh(PROFILE_SIZE, 0);
@@ -48,24 +47,14 @@ TEST_F(GameTest, FirstStartWritesFreshProfileAndTapLeadsToSixRowMenu)
 
 TEST_F(GameTest, CloseButtonOnTitleEndsTheGameWithStatusZero)
 {
-    GameDriver driver([&](GameDriver& d) {
-        if (title_waiting())
-            d.tap(CLOSE_X, CLOSE_Y);
-    });
-    EXPECT_EQ(driver.run(), 0);
+    EXPECT_EQ(steps_play({tap_on(title_waiting, CLOSE_X, CLOSE_Y), wait_for_end()}).status, 0);
 }
 
 TEST_F(GameTest, CloseButtonOnMenuEndsTheGame)
 {
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        if (walk.at_menu(d)) {
-            d.tap(CLOSE_X, CLOSE_Y);
-            walk.step = 2;
-        }
-    });
-    EXPECT_EQ(driver.run(), 0);
-    EXPECT_EQ(walk.step, 2);
+    const Played played = steps_play({menu_reach(), tap_close(), wait_for_end()});
+    EXPECT_EQ(played.status, 0);
+    EXPECT_EQ(played.step, 2u);   // ended by the close button, not before it
 }
 
 TEST_F(GameTest, ExistingProfileIsKeptAndSevenRowsShowOnceLevelOneHasATime)
@@ -78,49 +67,35 @@ TEST_F(GameTest, ExistingProfileIsKeptAndSevenRowsShowOnceLevelOneHasATime)
     profile_file_write(record);
     const std::vector<uint8_t> before = file_bytes("Zembrolfink.sav");
 
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        if (walk.at_menu(d)) {
+    const Played played = steps_play({
+        menu_reach(),
+        check([] {
             for (int i = 0; i < MENU_ROWS; ++i) {
                 const Sprite* s = sprite_get(SPRITE_MENU_BASE + i);
                 EXPECT_TRUE(s->active);
                 EXPECT_EQ(s->y, 160 + (i - 3) * 44) << i;
             }
-            throw GameStop{"menu seen"};
-        }
+        }),
+        stop_game("menu seen"),
     });
-    driver.run();
-    EXPECT_EQ(driver.stop_reason, "menu seen");
+    EXPECT_EQ(played.reason, "menu seen");
     EXPECT_EQ(profile.best_times[0], 42);
     EXPECT_EQ(profile.top_scores[0], 777);
     EXPECT_EQ(file_bytes("Zembrolfink.sav"), before);
 }
 
 // Escape ends the program at once, with status 0, from any screen.
-static void escape_at_title()
+static void escape_on(std::vector<Step> steps)
 {
-    GameDriver driver([](GameDriver& d) {
-        if (title_waiting())
-            d.key(SDLK_ESCAPE, true);
-    });
-    driver.run();
+    steps.push_back(act([](GameDriver& d) { d.key(SDLK_ESCAPE, true); }));
+    steps.push_back(wait_for_end());
+    steps_play(std::move(steps));
     std::exit(3);   // not reached: Escape ends the process inside the frame pump
-}
-
-static void escape_in_play()
-{
-    MenuWalk walk;
-    GameDriver driver([&](GameDriver& d) {
-        if (walk(d, MODE_CLASSIC) && in_play())
-            d.key(SDLK_ESCAPE, true);
-    });
-    driver.run();
-    std::exit(3);
 }
 
 TEST_F(GameTest, EscapeEndsTheProgramWithStatusZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(escape_at_title(), ExitedWithCode(0), "");
-    EXPECT_EXIT(escape_in_play(), ExitedWithCode(0), "");
+    EXPECT_EXIT(escape_on({wait_for(title_waiting)}), ExitedWithCode(0), "");
+    EXPECT_EXIT(escape_on({menu_choose(MODE_CLASSIC), wait_for(in_play)}), ExitedWithCode(0), "");
 }

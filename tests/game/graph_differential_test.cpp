@@ -10,8 +10,8 @@
 
 #include "game/edge_grid.h"
 #include "game/graph.h"
+#include "testkit/graph_oracle.h"
 #include "game/graph_generate.h"
-#include "game/graph_oracle.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"
@@ -19,6 +19,7 @@
 #include "geometry/trig.h"
 #include "scene/shape.h"
 #include "scene/sprite.h"
+#include "testkit/circle.h"
 
 // Everything generation leaves behind: vertices, adjacency, and the line nodes
 // in list order with their endpoints and colours.
@@ -118,10 +119,7 @@ protected:
             return;
         // Back on the circle in index order, where no search ends early, then
         // with one vertex pulled across its neighbours, as in a drag.
-        for (int i = 0; i < n; ++i) {
-            const int32_t a = (512 * i) / n;
-            vertex_place(i, int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8)));
-        }
+        circle_place(n);
         expect_same_answers("on the circle", false);
         const int moved = int(seed % uint32_t(n));
         vertex_place(moved, 120, 160);

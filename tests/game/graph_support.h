@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 #include "game/graph.h"
-#include "game/graph_oracle.h"
+#include "testkit/graph_oracle.h"
 #include "gfx/image.h"
 #include "gfx/slot.h"
 #include "scene/shape.h"

@@ -37,6 +37,13 @@ protected:
         EXPECT_TRUE(driver.run_with([&] { result = play_level(level, 0); }));
         return result;
     }
+    int8_t play(std::vector<Step> steps, uint8_t level = 1)
+    {
+        level_hud_show(level);
+        int8_t result = 0;
+        EXPECT_TRUE(steps_play_with(std::move(steps), [&] { result = play_level(level, 0); }));
+        return result;
+    }
     // Swaps two creatures of the ring, so that its edges cross.
     static void ring_tangle()
     {
@@ -101,16 +108,16 @@ TEST_F(PlayLoopTest, CloseButtonLeavesAndSavesOnlyAfterAPick)
     EXPECT_EQ(play(untouched), -1);
     EXPECT_FALSE(file_exists("ZembrolShape0.lvl"));
 
+    // A pick (creature 4 nudged), then the close button.
+    const auto touched = [] {
+        return std::vector<Step>{
+            act([](GameDriver& d) { d.drag(vertices[4].x, vertices[4].y, vertices[4].x + 2, vertices[4].y + 1); }),
+            tap_close(),
+            wait_for_end(),
+        };
+    };
     ring_tangle();
-    int step = 0;
-    GameDriver touched([&](GameDriver& d) {
-        if (step == 0)
-            d.drag(vertices[4].x, vertices[4].y, vertices[4].x + 2, vertices[4].y + 1);
-        else
-            d.tap(CLOSE_X, CLOSE_Y);
-        ++step;
-    });
-    EXPECT_EQ(play(touched), -1);
+    EXPECT_EQ(play(touched()), -1);
     const std::vector<uint8_t> bytes = file_bytes("ZembrolShape0.lvl");
     ASSERT_EQ(bytes.size(), size_t(200 + 6 + 14 * 6));
     EXPECT_EQ(bytes[0], 1);
@@ -120,8 +127,7 @@ TEST_F(PlayLoopTest, CloseButtonLeavesAndSavesOnlyAfterAPick)
     ring_tangle();
     std::remove("ZembrolShape0.lvl");
     game_mode = MODE_TIME_ATTACK;
-    step = 0;
-    EXPECT_EQ(play(touched), -1);
+    EXPECT_EQ(play(touched()), -1);
     EXPECT_FALSE(file_exists("ZembrolShape0.lvl"));
 }
 
@@ -140,32 +146,26 @@ TEST_F(PlayLoopTest, EdgeGuardKeepsADragOffTheButtonsInTheRightStrip)
 {
     ring_tangle();
     std::vector<std::pair<int16_t, int16_t>> seen;
-    int step = 0;
     const int16_t x0 = vertices[5].x, y0 = vertices[5].y;   // (175, 65)
-    GameDriver driver([&](GameDriver& d) {
-        switch (step++) {
-        case 0:
-            d.press(x0, y0);
-            d.move(230, 5, 1);
-            break;
-        case 1:
+    // Where the creature is after each step of the drag, then the drag on.
+    const auto seen_then = [&](std::function<void(GameDriver&)> next) {
+        return act([&seen, next](GameDriver& d) {
             seen.push_back({vertices[5].x, vertices[5].y});
-            d.move(230, 319, 1);
-            break;
-        case 2:
-            seen.push_back({vertices[5].x, vertices[5].y});
-            d.move(100, 319, 1);
-            break;
-        case 3:
-            seen.push_back({vertices[5].x, vertices[5].y});
-            d.release();
-            break;
-        default:
-            throw GameStop{"done"};
-        }
-    });
+            next(d);
+        });
+    };
     level_hud_show(1);
-    driver.run_with([] { play_level(1, 0); });
+    steps_play_with(
+        {
+            act([&](GameDriver& d) {
+                d.press(x0, y0);
+                d.move(230, 5, 1);
+            }),
+            seen_then([](GameDriver& d) { d.move(230, 319, 1); }),
+            seen_then([](GameDriver& d) { d.move(100, 319, 1); }),
+            seen_then([](GameDriver& d) { d.release(); }),
+        },
+        [] { play_level(1, 0); });
     ASSERT_EQ(seen.size(), 3u);
     // Above the strip's top: held at y 24; below its bottom: at 284.
     EXPECT_EQ(seen[0], std::make_pair(int16_t(230), int16_t(24)));

@@ -17,6 +17,7 @@
 #include "geometry/random.h"
 #include "geometry/trig.h"
 #include "scene/shape.h"
+#include "testkit/circle.h"
 
 class RecolourDifferential : public GraphFixture {
 protected:
@@ -63,17 +64,6 @@ protected:
         random_seed(seed);
         build_graph(n);
         scatter_on_layout(n, shape);
-    }
-
-    // Puts the vertices back on the circle they were built on, where no edge
-    // crosses: the end of a level, where drags make and undo single crossings.
-    static void circle_place()
-    {
-        const int n = vertex_count;
-        for (int i = 0; i < n; ++i) {
-            const int32_t a = (512 * i) / n;
-            vertex_place(i, int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8)));
-        }
     }
 
     // A drag of one vertex as the play loop makes it: small steps clamped to
@@ -139,7 +129,7 @@ TEST_F(RecolourDifferential, LongDragsOnEveryShapeAndSize)
                 for (int d = 0; d < drags; ++d)
                     ASSERT_NO_FATAL_FAILURE(drag(rng, n <= 60 ? 60 : 25, "thrown"));
                 // Nearly solved: each drag makes and undoes a few crossings.
-                circle_place();
+                circle_place(vertex_count);
                 for (int d = 0; d < drags; ++d)
                     ASSERT_NO_FATAL_FAILURE(drag(rng, n <= 60 ? 60 : 25, "on the circle"));
             }
@@ -183,7 +173,7 @@ TEST_F(RecolourDifferential, SeveralVerticesMovedBetweenRecolourings)
     TestRandom rng{25};
     for (int n : {30, 100, 250}) {
         level_make(MODE_FUNKY_SHAPES, n, n % LAYOUT_SHAPE_COUNT, uint32_t(n));
-        circle_place();
+        circle_place(vertex_count);
         colour_edges();
         for (int s = 0; s < 60; ++s) {
             const int moves = 1 + rng.below(s % 10 == 9 ? n : 12);

@@ -109,39 +109,39 @@ TEST_F(ScreenTest, PagedChooserReachesEveryLevelAndShowsSavedOnesInRed)
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 
-    int phase = 0;
     int16_t result = 0;
-    GameDriver driver([&](GameDriver& d) {
-        if (phase == 0 && chooser_waiting()) {
-            // Opens on the last page: levels 241..255, and seven page numbers.
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 2);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 4);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 1);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 14 + 2)->frame, 5);
-            EXPECT_FALSE(sprite_on(SPRITE_CHOOSER_DIGITS + 3 * 15));
-            for (int p = 0; p < 7; ++p)
-                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + p)->frame, p + 1 + (p == 6 ? 10 : 0));
-            const Sprite* page4 = sprite_get(SPRITE_CHOOSER_PAGES + 3);
-            d.tap(page4->x, page4->y);
-            phase = 1;
-        } else if (phase == 1) {
-            // Page four: levels 121..160; level 150 is slot 29 of the page, in red.
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + 3)->frame, 14);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + 6)->frame, 7);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 1);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 2);
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 1);
-            const int base = SPRITE_CHOOSER_DIGITS + 3 * 29;
-            EXPECT_EQ(sprite_get(base + 0)->frame, 11);
-            EXPECT_EQ(sprite_get(base + 1)->frame, 15);
-            EXPECT_EQ(sprite_get(base + 2)->frame, 10);
-            EXPECT_TRUE(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 39)->active);
-            const Sprite* s = sprite_get(base + 1);
-            d.tap(s->x, s->y);
-            phase = 2;
-        }
-    });
-    ASSERT_TRUE(driver.run_with([&] { result = level_chooser(0); }));
+    const bool returned = steps_play_with(
+        {
+            on(chooser_waiting,
+               [](GameDriver& d) {
+                   // Opens on the last page: levels 241..255, and seven page numbers.
+                   EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 2);
+                   EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 4);
+                   EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 1);
+                   EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 14 + 2)->frame, 5);
+                   EXPECT_FALSE(sprite_on(SPRITE_CHOOSER_DIGITS + 3 * 15));
+                   for (int p = 0; p < 7; ++p)
+                       EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + p)->frame, p + 1 + (p == 6 ? 10 : 0));
+                   sprite_tap(d, SPRITE_CHOOSER_PAGES + 3);
+               }),
+            act([](GameDriver& d) {
+                // Page four: levels 121..160; level 150 is slot 29 of the page, in red.
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + 3)->frame, 14);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_PAGES + 6)->frame, 7);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 0)->frame, 1);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 1)->frame, 2);
+                EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 2)->frame, 1);
+                const int base = SPRITE_CHOOSER_DIGITS + 3 * 29;
+                EXPECT_EQ(sprite_get(base + 0)->frame, 11);
+                EXPECT_EQ(sprite_get(base + 1)->frame, 15);
+                EXPECT_EQ(sprite_get(base + 2)->frame, 10);
+                EXPECT_TRUE(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 39)->active);
+                sprite_tap(d, base + 1);
+            }),
+            wait_for_end(),
+        },
+        [&] { result = level_chooser(0); });
+    ASSERT_TRUE(returned);
     EXPECT_EQ(result, 149);
     EXPECT_FALSE(sprite_get(SPRITE_CHOOSER_CAPTION)->active);
 }
@@ -152,18 +152,22 @@ TEST_F(ScreenTest, ChooserNeverOffersMoreThanTheLastLevel)
     profile.levels_open[0] = 70000;   // low half 4464
     progress_slot = 0;
     int pages = 0;
-    GameDriver driver([&](GameDriver& d) {
-        if (chooser_waiting()) {
-            for (int p = 0; p < 10; ++p)
-                pages += sprite_get(SPRITE_CHOOSER_PAGES + p) && sprite_get(SPRITE_CHOOSER_PAGES + p)->active;
-            // The last page ends with level 255.
-            EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 14 + 2)->frame, 5);
-            EXPECT_FALSE(sprite_on(SPRITE_CHOOSER_DIGITS + 3 * 15));
-            d.tap(CLOSE_X, CLOSE_Y);
-        }
-    });
     int16_t result = 0;
-    ASSERT_TRUE(driver.run_with([&] { result = level_chooser(0); }));
+    const bool returned = steps_play_with(
+        {
+            on(chooser_waiting,
+               [&](GameDriver& d) {
+                   for (int p = 0; p < 10; ++p)
+                       pages += sprite_get(SPRITE_CHOOSER_PAGES + p) && sprite_get(SPRITE_CHOOSER_PAGES + p)->active;
+                   // The last page ends with level 255.
+                   EXPECT_EQ(sprite_get(SPRITE_CHOOSER_DIGITS + 3 * 14 + 2)->frame, 5);
+                   EXPECT_FALSE(sprite_on(SPRITE_CHOOSER_DIGITS + 3 * 15));
+                   d.tap(CLOSE_X, CLOSE_Y);
+               }),
+            wait_for_end(),
+        },
+        [&] { result = level_chooser(0); });
+    ASSERT_TRUE(returned);
     EXPECT_EQ(result, -2);
     EXPECT_EQ(pages, 7);
 }
@@ -183,16 +187,20 @@ TEST_F(ScreenTest, ResumeQuestionOnlyForSavedLevelsOutsideTimeAttack)
     int16_t answers[3] = {};
     const int points[3][2] = {{60, 200}, {180, 200}, {CLOSE_X, CLOSE_Y}};
     for (int k = 0; k < 3; ++k) {
-        GameDriver driver([&](GameDriver& d) {
-            if (question_waiting()) {
-                // LEVEL 150 in three digits.
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS)->frame, 1);
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 1)->frame, 5);
-                EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 2)->frame, 0);
-                d.tap(points[k][0], points[k][1]);
-            }
-        });
-        ASSERT_TRUE(driver.run_with([&] { answers[k] = resume_question(149, 0); }));
+        const bool returned = steps_play_with(
+            {
+                on(question_waiting,
+                   [&](GameDriver& d) {
+                       // LEVEL 150 in three digits.
+                       EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS)->frame, 1);
+                       EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 1)->frame, 5);
+                       EXPECT_EQ(sprite_get(SPRITE_QUESTION_DIGITS + 2)->frame, 0);
+                       d.tap(points[k][0], points[k][1]);
+                   }),
+                wait_for_end(),
+            },
+            [&] { answers[k] = resume_question(149, 0); });
+        ASSERT_TRUE(returned);
         EXPECT_FALSE(sprite_get(SPRITE_ANSWER_YES)->active);
     }
     EXPECT_EQ(answers[0], 149 + RESUME_OFFSET);

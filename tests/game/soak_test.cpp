@@ -500,11 +500,7 @@ TEST_F(GameTest, StartingTheGameAgainInOneProcessKeepsOneWindowAndAFlatHeap)
     // must close the window of the one before, picture and all.
     std::vector<size_t> heap;
     for (int start = 0; start < 6; ++start) {
-        GameDriver driver([](GameDriver& d) {
-            if (title_waiting())
-                d.tap(CLOSE_X, CLOSE_Y);
-        });
-        EXPECT_EQ(driver.run(), 0);
+        EXPECT_EQ(steps_play({tap_on(title_waiting, CLOSE_X, CLOSE_Y), wait_for_end()}).status, 0);
         int windows = 0;
         for (Uint32 id = 1; id < 4096; ++id)
             windows += SDL_GetWindowFromID(id) != nullptr ? 1 : 0;

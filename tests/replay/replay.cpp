@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "tests/replay/sessions.h"
-#include "tests/support/back_buffer_png.h"
+#include "testkit/back_buffer_png.h"
 
 namespace {
 
@@ -159,28 +159,17 @@ std::string input_line_text(const InputLine& line)
 }
 
 // The SDL event of a pointer or key line, built as the scripted player builds it.
-SDL_Event event_make(const InputLine& line)
+SDL_Event line_event(const InputLine& line)
 {
-    SDL_Event e{};
     switch (line.kind) {
     case MOVE:
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = line.x;
-        e.motion.y = line.y;
-        break;
+        return event_make(SDL_MOUSEMOTION, line.x, line.y);
     case PRESS:
     case RELEASE:
-        e.type = line.kind == PRESS ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = line.kind == PRESS ? SDL_PRESSED : SDL_RELEASED;
-        break;
+        return event_make(line.kind == PRESS ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
     default:
-        e.type = line.kind == KEY_DOWN ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = line.kind == KEY_DOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.sym = line.key;
-        break;
+        return event_make(line.kind == KEY_DOWN ? SDL_KEYDOWN : SDL_KEYUP, line.key);
     }
-    return e;
 }
 
 // The input line of an event the scripted player queued; false for an event
@@ -354,7 +343,7 @@ void replay_hook()
                 picture_write(line.label);
             continue;
         }
-        SDL_Event e = event_make(line);
+        SDL_Event e = line_event(line);
         SDL_PushEvent(&e);
     }
 }
@@ -405,7 +394,7 @@ bool work_enter()
     run.home = std::filesystem::current_path();
     run.work = pattern;
     std::filesystem::current_path(run.work);
-    DriverClock::install();
+    FakeClock::install();
     return true;
 }
 

@@ -8,12 +8,6 @@
 
 namespace {
 
-// From the title to the menu's row.
-void menu_enter(std::vector<Step>& s, int row)
-{
-    s.insert(s.end(), {wait_for(title_waiting), tap_at(120, 200), wait_for(menu_waiting), menu_row(row)});
-}
-
 // Picks up the creature the solver would move first and carries it halfway
 // home, marking the frame while it is held, then sets it down at home.
 void carry_marked(std::vector<Step>& s, const std::string& label)
@@ -52,8 +46,7 @@ std::vector<Step> classic_solved()
 
 std::vector<Step> sudden_death()
 {
-    std::vector<Step> s;
-    menu_enter(s, MODE_SUDDEN_DEATH);
+    std::vector<Step> s = {menu_choose(MODE_SUDDEN_DEATH)};
     s.insert(s.end(), {wait_for(top_scores_waiting), mark("top_scores_empty"), tap_at(120, 160),
                        solve_until([] { return true; }), solve_until([] { return true; }),
                        wait_for([] { return level_waiting(10); }), mark("level3"),
@@ -65,16 +58,15 @@ std::vector<Step> sudden_death()
 
 std::vector<Step> resumed()
 {
-    std::vector<Step> s;
-    menu_enter(s, MODE_CLASSIC);
+    std::vector<Step> s = {menu_choose(MODE_CLASSIC)};
     s.insert(s.end(), {
         solve_until(new_record_waiting), tap_at(120, 160),
         wait_for([] { return level_waiting(10); }),
         act([](GameDriver& d) { drag_slowly(d, vertices[0].x, vertices[0].y, vertices[0].x + 7, vertices[0].y + 5); }),
         wait_for(in_play), mark("level2_touched"), tap_close(),
     });
-    menu_enter(s, MODE_CLASSIC);
     s.insert(s.end(), {
+        menu_choose(MODE_CLASSIC),
         wait_for(chooser_waiting), mark("chooser"),
         act([](GameDriver& d) { sprite_tap(d, chooser_digit(2)); }),
         wait_for(question_waiting), settle(2), mark("question"), tap_at(60, 200),

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/game_script.h"
+#include "testkit/player.h"
 
 // A step that marks the frame now on screen: the replay checksums it.
 Step mark(const std::string& label);

@@ -46,6 +46,8 @@ TEST(EngineStart, OpensTheWindowAndSetsTheSharedState)
     EXPECT_EQ(r.created_h, 640);
     EXPECT_EQ(r.first_w, 240);
     EXPECT_EQ(r.first_h, 320);
+    // The first frame is held back 32 ms, so the shrunken window can settle.
+    EXPECT_EQ(r.first_hold_us, 32000u);
     EXPECT_STREQ(r.caption, "test_shell");
     EXPECT_EQ(screen_height, 320);
     const ClipRect& c = requested_clip_rects[0];

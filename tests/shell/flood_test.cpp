@@ -53,38 +53,31 @@ protected:
     // (far outside the window too); 0 when SDL's queue is full.
     int filler_push()
     {
-        SDL_Event e{};
         switch (rng() % 6) {
         case 0:
-        case 1:
-            e.type = SDL_MOUSEMOTION;
-            e.motion.x = int(rng() % 200001) - 100000;
-            e.motion.y = int(rng() % 200001) - 100000;
-            break;
-        case 2:
-            e.type = rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP;
-            e.key.keysym.sym = OTHER_KEYS[rng() % std::size(OTHER_KEYS)];
-            break;
-        case 3:
-            e.type = rng() % 2 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            e.button.button = rng() % 2 ? SDL_BUTTON_RIGHT : SDL_BUTTON_MIDDLE;
-            break;
-        case 4:
-            e.type = SDL_MOUSEWHEEL;
-            e.wheel.y = int(rng() % 5) - 2;
-            break;
-        default:
-            e.type = SDL_WINDOWEVENT;
-            e.window.event = SDL_WINDOWEVENT_MOVED;
-            e.window.data1 = int(rng() % 1000);
-            break;
+        case 1: {
+            const int x = int(rng() % 200001) - 100000;
+            const int y = int(rng() % 200001) - 100000;
+            return event_push(SDL_MOUSEMOTION, x, y) == 1;
         }
-        return SDL_PushEvent(&e) == 1;
+        case 2: {
+            const Uint32 type = rng() % 2 ? SDL_KEYDOWN : SDL_KEYUP;
+            return event_push(type, OTHER_KEYS[rng() % std::size(OTHER_KEYS)]) == 1;
+        }
+        case 3: {
+            const Uint32 type = rng() % 2 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            return event_push(type, 0, 0, rng() % 2 ? SDL_BUTTON_RIGHT : SDL_BUTTON_MIDDLE) == 1;
+        }
+        case 4:
+            return event_push(SDL_MOUSEWHEEL, 0, int(rng() % 5) - 2) == 1;
+        default:
+            return event_push(SDL_WINDOWEVENT, int(rng() % 1000), 0, SDL_WINDOWEVENT_MOVED) == 1;
+        }
     }
-    // As push_event, but the event must find room in SDL's queue.
+    // As event_push, but the event must find room in SDL's queue.
     static void push(Uint32 type, int a = 0, int b = 0, Uint8 detail = 0)
     {
-        ASSERT_EQ(push_event(type, a, b, detail), 1);
+        ASSERT_EQ(event_push(type, a, b, detail), 1);
     }
     // Our kinds of event still waiting after a frame: none, the pump reads all.
     static int input_left()

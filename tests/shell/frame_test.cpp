@@ -7,7 +7,7 @@
 
 #include "gfx/pixel.h"
 #include "shell/engine.h"
-#include "shell/fake_clock.h"
+#include "testkit/clock.h"
 #include "shell/frame.h"
 #include "shell/input.h"
 #include "shell/present.h"
@@ -33,12 +33,12 @@ protected:
     static void view_set(bool doubled)
     {
         static int serial = 0;
-        push_event(SDL_WINDOWEVENT, (doubled ? 400 : 300) + serial++ % 50, 500, SDL_WINDOWEVENT_RESIZED);
+        event_push(SDL_WINDOWEVENT, (doubled ? 400 : 300) + serial++ % 50, 500, SDL_WINDOWEVENT_RESIZED);
         frame_step();
     }
     static void resize_expect(int request_w, int w, int h, uint8_t doubled)
     {
-        push_event(SDL_WINDOWEVENT, request_w, 555, SDL_WINDOWEVENT_RESIZED);
+        event_push(SDL_WINDOWEVENT, request_w, 555, SDL_WINDOWEVENT_RESIZED);
         frame_step();
         int real_w = 0, real_h = 0;
         SDL_GetWindowSize(shell_window(), &real_w, &real_h);
@@ -50,9 +50,9 @@ protected:
 
 TEST_F(FramePump, ClickWithinOneFrameIsDownForOneFrameThenReleased)
 {
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
-    push_event(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_RIGHT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_RIGHT);
     frame_step();
     EXPECT_EQ(pointer_down, 1);
     EXPECT_EQ(pointer_pressed, 1);
@@ -65,23 +65,23 @@ TEST_F(FramePump, ClickWithinOneFrameIsDownForOneFrameThenReleased)
 
 TEST_F(FramePump, ReturnGivesOnePressPerKeyDown)
 {
-    push_event(SDL_KEYDOWN, SDLK_RETURN);
+    event_push(SDL_KEYDOWN, SDLK_RETURN);
     frame_step();
     EXPECT_EQ(return_pressed, 1);
-    push_event(SDL_KEYDOWN, SDLK_RETURN, 1);   // key repeat
+    event_push(SDL_KEYDOWN, SDLK_RETURN, 1);   // key repeat
     frame_step();
     EXPECT_EQ(return_pressed, 0);
-    push_event(SDL_KEYUP, SDLK_RETURN);
+    event_push(SDL_KEYUP, SDLK_RETURN);
     frame_step();
 }
 
 TEST_F(FramePump, KeypadEnterIsNotReturn)
 {
-    push_event(SDL_KEYDOWN, SDLK_KP_ENTER);
+    event_push(SDL_KEYDOWN, SDLK_KP_ENTER);
     frame_step();
     EXPECT_EQ(return_pressed, 0);
     EXPECT_EQ(return_raw, 0);
-    push_event(SDL_KEYUP, SDLK_KP_ENTER);
+    event_push(SDL_KEYUP, SDLK_KP_ENTER);
     frame_step();
     EXPECT_EQ(return_pressed, 0);
 }
@@ -90,11 +90,11 @@ using FramePumpDeathTest = FramePump;
 
 TEST_F(FramePumpDeathTest, EscapeCloseAndQuitEndTheProgramWithStatusZero)
 {
-    EXPECT_EXIT((push_event(SDL_KEYDOWN, SDLK_ESCAPE), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE), frame_step(), std::exit(3)),
+    EXPECT_EXIT((event_push(SDL_KEYDOWN, SDLK_ESCAPE), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((event_push(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE), frame_step(), std::exit(3)),
                 ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_QUIT), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push_event(SDL_KEYDOWN, SDLK_q), frame_step(), std::exit(3)), ::testing::ExitedWithCode(3), "");
+    EXPECT_EXIT((event_push(SDL_QUIT), frame_step(), std::exit(3)), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((event_push(SDL_KEYDOWN, SDLK_q), frame_step(), std::exit(3)), ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(FramePump, ResizeSnapsAtWidth360)
@@ -121,7 +121,7 @@ TEST_F(FramePump, MotionIsDividedByTheViewScaleAndKeptToTheSurface)
     };
     for (auto& c : cases) {
         view_set(c[0]);
-        push_event(SDL_MOUSEMOTION, c[1], c[2]);
+        event_push(SDL_MOUSEMOTION, c[1], c[2]);
         frame_step();
         EXPECT_EQ(raw_pointer_x, c[3]) << c[1];
         EXPECT_EQ(raw_pointer_y, c[4]) << c[2];
@@ -143,17 +143,24 @@ TEST_F(FramePump, PresentsWhileComposingOrOnceAfterAResize)
     EXPECT_EQ(video_surface[0], 0x4321);
 }
 
-TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingAllButTheLastMillisecond)
+TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingRightUpToTheDeadline)
 {
     soft_timer_modes[1] = TIMER_REAL;
-    // { game work before the frame, its sleep (-1: none), its measured time }
-    const int cases[][3] = {{0, 24, 25}, {0, 24, 25}, {10, 14, 25}, {24, -1, 25},
-                            // late: goes at once, and the next frame still gets its full 25 ms
-                            {40, -1, 40}, {0, 24, 25}};
+    // { game work before the frame (us), its sleep (us; -1: none), its measured time (ms) }
+    const int cases[][3] = {{0, 25000, 25}, {0, 25000, 25}, {10000, 15000, 25}, {24000, 1000, 25},
+                            // the sleep ends on the very microsecond the frame is due
+                            {24600, 400, 25},
+                            // work that fills the frame, or more: it goes at once, and the
+                            // next frame still gets its full 25 ms from that release
+                            {25000, -1, 25}, {40000, -1, 40}, {0, 25000, 25},
+                            // released 0.3 ms into its millisecond: the next one is due
+                            // 25 whole milliseconds later, not 25.3
+                            {25300, -1, 25}, {0, 24700, 25}};
     for (auto& c : cases) {
         FakeClock::delays.clear();
+        FakeClock::reads = 0;
         uint32_t before = soft_timers[1];
-        FakeClock::advance_ms(c[0]);
+        FakeClock::advance_us(uint32_t(c[0]));
         frame_step();
         EXPECT_EQ(soft_timers[1] - before, uint32_t(c[2])) << "work " << c[0];
         if (c[1] < 0) {
@@ -162,7 +169,27 @@ TEST_F(FramePump, PacesTo25msFromEachReleaseSleepingAllButTheLastMillisecond)
             ASSERT_EQ(FakeClock::delays.size(), 1u) << "work " << c[0];
             EXPECT_EQ(FakeClock::delays[0], uint32_t(c[1])) << "work " << c[0];
         }
+        // The clock is read before the sleep and once after it, never polled.
+        EXPECT_LE(FakeClock::reads, 2) << "work " << c[0];
     }
+}
+
+TEST_F(FramePump, ASleepCutShortIsSleptOnWithoutPolling)
+{
+    // A platform whose sleep ends halfway (a signal, a coarse timer).
+    static const auto short_sleep = [](uint32_t us) { FakeClock::delay(us / 2 + 1); };
+    platform_delay_us = short_sleep;
+    frame_step();
+    FakeClock::advance_us(5000);
+    FakeClock::reads = 0;
+    FakeClock::delays.clear();
+    const uint64_t start = FakeClock::now_us;
+    frame_step();
+    // Released on the deadline all the same, 25 ms after the last release.
+    EXPECT_EQ(FakeClock::now_us - start, 20000u);
+    EXPECT_EQ(FakeClock::reads, int(FakeClock::delays.size()) + 1);
+    EXPECT_LE(FakeClock::delays.size(), 16u);
+    platform_delay_us = FakeClock::delay;
 }
 
 TEST_F(FramePump, TimersAdvanceByTheirModeWithTheFrameTimeBounded)
@@ -194,9 +221,9 @@ TEST_F(FramePump, HookRunsLastInEveryFrame)
     static uint8_t saw_pressed;
     calls = 0;
     frame_hook = [] { ++calls, saw_pressed = pointer_pressed; };
-    push_event(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONDOWN, 0, 0, SDL_BUTTON_LEFT);
     frame_step();
-    push_event(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
+    event_push(SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
     frame_hook = nullptr;
     frame_step();
     EXPECT_EQ(calls, 1);

@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "shell/engine.h"
-#include "shell/fake_clock.h"
+#include "testkit/clock.h"
 #include "shell/frame.h"
+#include "testkit/events.h"
 
 static StartRecord record;
 static SDL_Window* window = nullptr;
@@ -14,7 +15,7 @@ const StartRecord& shell_start_once()
 {
     if (window || record.result)
         return record;
-    FakeClock::install(1000);
+    FakeClock::install(1000, true);
     record.result = engine_start();
     // The process opens one window; SDL numbers them from 1.
     for (Uint32 id = 1; id < 64 && !window; ++id)
@@ -23,7 +24,9 @@ const StartRecord& shell_start_once()
         return record;
     SDL_GetWindowSize(window, &record.created_w, &record.created_h);
     std::strncpy(record.caption, SDL_GetWindowTitle(window), sizeof record.caption - 1);
+    const uint64_t before = FakeClock::now_us;
     frame_step();
+    record.first_hold_us = FakeClock::now_us - before;
     SDL_GetWindowSize(window, &record.first_w, &record.first_h);
     return record;
 }
@@ -31,28 +34,6 @@ const StartRecord& shell_start_once()
 SDL_Window* shell_window()
 {
     return window;
-}
-
-// type's meaning of a, b and detail: keys (sym, repeat), motion (x, y),
-// buttons (detail = button), window events (data1, data2, detail = event).
-int push_event(Uint32 type, int a, int b, Uint8 detail)
-{
-    SDL_Event e{};
-    e.type = type;
-    if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
-        e.key.keysym.sym = a;
-        e.key.repeat = Uint8(b);
-    } else if (type == SDL_MOUSEMOTION) {
-        e.motion.x = a;
-        e.motion.y = b;
-    } else if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) {
-        e.button.button = detail;
-    } else if (type == SDL_WINDOWEVENT) {
-        e.window.event = detail;
-        e.window.data1 = a;
-        e.window.data2 = b;
-    }
-    return SDL_PushEvent(&e);
 }
 
 Uint32 window_pixel(int x, int y)

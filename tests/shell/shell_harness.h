@@ -4,17 +4,18 @@
 #pragma once
 #include <SDL.h>
 
+#include "testkit/events.h"
+
 struct StartRecord {
     int result;                    // engine_start's
     int created_w, created_h;      // client size before the first frame
     int first_w, first_h;          // and after it
+    uint64_t first_hold_us;        // how long the first frame kept the fake clock waiting
     char caption[256];
 };
 
 // Starts the engine and runs the first frame once per process.
 const StartRecord& shell_start_once();
 SDL_Window* shell_window();
-// Pushes one event into SDL's queue; SDL_PushEvent's answer (1 when queued).
-int push_event(Uint32 type, int a = 0, int b = 0, Uint8 detail = 0);
 // Reads one window pixel as 0xRRGGBB.
 Uint32 window_pixel(int x, int y);

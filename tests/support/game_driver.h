@@ -1,14 +1,17 @@
-// Drives the real game through the real frame pump for the game's tests: the
-// scripted player of game_script.h plus the test fixtures, each of which runs
-// in a fresh working directory. Header only: every test program of the game
-// can include it.
+// The game's tests on the kit's scripted player (testkit/player.h): the test
+// fixtures, each of which runs in a fresh working directory, and the step
+// lists played through game_main or one piece of the game. Header only: every
+// test program of the game can include it.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <system_error>
+#include <vector>
 
-#include "game_script.h"
+#include "testkit/player.h"
 #include "game/shared_pictures.h"
 
 // Every game test runs in a fresh empty directory with the fake clock and no
@@ -22,7 +25,7 @@ protected:
         dir = pattern;
         old_dir = std::filesystem::current_path();
         std::filesystem::current_path(dir);
-        DriverClock::install();
+        FakeClock::install();
         if (SDL_WasInit(SDL_INIT_VIDEO))
             SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         button_held = 0;
@@ -62,6 +65,33 @@ protected:
         compose_enabled = 1;
     }
 };
+
+// A session of the player's, step after step, through game_main.
+struct Played {
+    int status;            // game_main's, or -100 when the steps (or the frame limit) stopped it
+    std::string reason;    // why it was stopped: "done" after the last step
+    size_t step;           // the step it stopped in
+};
+
+inline Played steps_play(std::vector<Step> steps, std::function<void()> watch = nullptr, uint32_t seed = 12345,
+                         int frame_limit = 20000)
+{
+    StepList list{std::move(steps)};
+    GameDriver driver([&list](GameDriver& d) { list.run(d); }, seed, frame_limit);
+    driver.watch = std::move(watch);
+    const int status = driver.run();
+    return {status, driver.stop_reason, list.at};
+}
+
+// The steps played into one piece of the game (a screen, a loop) instead of
+// game_main; false when the steps stopped it before it returned.
+template <class F>
+bool steps_play_with(std::vector<Step> steps, F piece)
+{
+    StepList list{std::move(steps)};
+    GameDriver driver([&list](GameDriver& d) { list.run(d); });
+    return driver.run_with(piece);
+}
 
 // A fresh profile open and on disk, as a first start of the game leaves it.
 inline void profile_start_fresh()

@@ -1,7 +1,7 @@
 // The plain forms of the crossing rule, the solved test, edge colouring and
 // level generation, kept as they were first written so that faster versions
 // can be checked against them and measured beside them.
-#include "game/graph_oracle.h"
+#include "testkit/graph_oracle.h"
 
 #include "game/layout.h"
 #include "game/mode.h"

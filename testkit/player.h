@@ -1,7 +1,8 @@
-// Scripts a player through the real game: a fake clock so that frames cost no
-// real time, synthetic SDL events pushed from frame_hook, and probes that tell
-// which screen is up. Header only and free of any test framework, so that the
-// game's tests and the developer tools that play the game share one driver.
+// The scripted player: drives the real game through the real frame pump on the
+// fake clock, pushing the kit's events from frame_hook, with probes that tell
+// which screen is up and steps that read like a player's actions (wait for a
+// screen, tap, drag, solve). Free of any test framework, so that the game's
+// tests, the replays and the developer tools share one player.
 #pragma once
 #include <SDL.h>
 
@@ -11,6 +12,8 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -35,24 +38,13 @@
 #include "shell/input.h"
 #include "shell/platform.h"
 #include "storage/profile.h"
+#include "testkit/circle.h"
+#include "testkit/clock.h"
+#include "testkit/events.h"
 
 // Thrown from the frame hook to end game_main from inside a script.
 struct GameStop {
     std::string why;
-};
-
-// A clock that only moves when the pump reads it (one microsecond a read) or
-// sleeps (exactly as long as asked), so thousands of frames run in an instant.
-struct DriverClock {
-    static inline uint64_t now_us = 0;
-    static uint64_t ticks() { return now_us++ / 1000; }
-    static void delay(uint32_t ms) { now_us += uint64_t(ms) * 1000; }
-    static void install()
-    {
-        now_us = 1000 * 1000;
-        platform_ticks = ticks;
-        platform_delay = delay;
-    }
 };
 
 // Scripted input, one batch of events per frame at most. The script is
@@ -115,11 +107,7 @@ public:
     void key(SDL_Keycode sym, bool down, int wait = 1)
     {
         Batch b;
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.sym = sym;
-        b.events.push_back(e);
+        b.events.push_back(event_make(down ? SDL_KEYDOWN : SDL_KEYUP, sym));
         b.wait = wait;
         pending.push_back(b);
     }
@@ -205,22 +193,14 @@ private:
         int wait = 0;
     };
 
+    // The pump halves window coordinates while the view is doubled.
     static SDL_Event motion_event(int x, int y)
     {
-        // The pump halves window coordinates while the view is doubled.
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.x = x << view_doubled;
-        e.motion.y = y << view_doubled;
-        return e;
+        return event_make(SDL_MOUSEMOTION, x << view_doubled, y << view_doubled);
     }
     static SDL_Event button_event(bool down)
     {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        return e;
+        return event_make(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 0, 0, SDL_BUTTON_LEFT);
     }
 
     static inline GameDriver* current = nullptr;
@@ -425,14 +405,6 @@ inline std::string clock_text()
 
 // ---- Solving --------------------------------------------------------------
 
-// Where vertex i of n stood when the graph was built: on this circle the
-// drawing has no crossing.
-inline std::pair<int16_t, int16_t> circle_home(int i, int n)
-{
-    const int32_t a = (512 * i) / n;
-    return {int16_t(120 + ((110 * cos512(a)) >> 8)), int16_t(160 + ((110 * sin512(a)) >> 8))};
-}
-
 // Queues one drag that brings a vertex home; false when all are home. Highest
 // index first: a vertex standing on a home already taken is still picked,
 // since of two at one spot the lower index wins.
@@ -550,6 +522,86 @@ inline Step menu_row(int row)
 inline Step tap_close()
 {
     return tap_at(CLOSE_X, CLOSE_Y);
+}
+
+// Once the screen is up, what the player does there (and what a test checks
+// there), in the frame it is first seen.
+inline Step on(std::function<bool()> ready, std::function<void(GameDriver&)> what)
+{
+    return [ready, what](GameDriver& d) {
+        if (!ready())
+            return false;
+        what(d);
+        return true;
+    };
+}
+
+inline Step tap_on(std::function<bool()> ready, int x, int y)
+{
+    return on(ready, [x, y](GameDriver& d) { d.tap(x, y); });
+}
+
+// From the title through the menu to its row (a mode, or one of the rows
+// after the modes'), a tap on each.
+inline Step menu_choose(int row)
+{
+    auto walk = std::make_shared<MenuWalk>();
+    return [walk, row](GameDriver& d) { return (*walk)(d, row); };
+}
+
+// From the title to the menu, which then waits for a row.
+inline Step menu_reach()
+{
+    auto walk = std::make_shared<MenuWalk>();
+    return [walk](GameDriver& d) { return walk->at_menu(d); };
+}
+
+// Solves the level a fast drag a call (as solve_step); done once play is over
+// and the given screen is up.
+inline Step solve_then(std::function<bool()> after)
+{
+    return [after](GameDriver& d) { return !solve_while_in_play(d) && after(); };
+}
+
+// What a test looks at, then on at once to the next step.
+inline Step check(std::function<void()> what)
+{
+    return [what](GameDriver&) {
+        what();
+        return true;
+    };
+}
+
+// Waits for the game to end the run itself (game_main returning, or the
+// process ending); only the frame limit stops it otherwise.
+inline Step wait_for_end()
+{
+    return [](GameDriver&) { return false; };
+}
+
+// Waits for the screen, looking at every frame on the way (what a test holds
+// must not show meanwhile).
+inline Step wait_watching(std::function<void()> each, std::function<bool()> ready)
+{
+    return [each, ready](GameDriver&) {
+        each();
+        return ready();
+    };
+}
+
+// Step lists one after another, as one list.
+inline std::vector<Step> steps_join(std::initializer_list<std::vector<Step>> parts)
+{
+    std::vector<Step> all;
+    for (const std::vector<Step>& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Ends the game here, for the given reason.
+inline Step stop_game(const std::string& why)
+{
+    return [why](GameDriver&) -> bool { throw GameStop{why}; };
 }
 
 // Play is on in a level of this many creatures.

@@ -6,6 +6,7 @@
 
 #include "game/flow.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/layout.h"
 #include "game/mode.h"
 #include "game/ui.h"

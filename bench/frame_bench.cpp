@@ -14,7 +14,10 @@
 #include "game/flow.h"
 #include "game/layout.h"
 #include "game/level.h"
+#include "game/pause_screen.h"
 #include "game/play.h"
+#include "game/play_internal.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
@@ -126,7 +129,7 @@ static void compose_menu_bench(benchmark::State& state, int, int, int)
     surface_slots[CACHE_SLOT].opacity = 0;
     surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
     image_reload(menu_captions_image, img_menu_captions);
-    sprite_create(SPRITE_CLOSE, close_icon_image, CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
+    sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
     for (int i = 0; i < MENU_ROWS; ++i)
         sprite_create(SPRITE_MENU_BASE + i, menu_captions_image, 217, 22, 120, int16_t(160 + (i - 3) * 44))->frame =
             int16_t(i);
@@ -163,8 +166,8 @@ static void startup_bench(benchmark::State& state, int, int, int)
         images[SHARED] = load_gif_image(img_vertex_strip.data, img_vertex_strip.size);
 
         set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
-        sprite_create(SPRITE_CLOSE, images[1], CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
-        Sprite* title = sprite_create(SPRITE_TITLE, images[0], 240, 125, 120, 154);
+        sprite_create(SPRITE_CLOSE, images[1], PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
+        Sprite* title = sprite_create(SPRITE_TITLE, images[0], PIC_TITLE_LOGO, SCREEN_CENTRE_X, 154);
         title->opacity = 2;
         view_doubled = 0;
         compose_frame(0, 1023);

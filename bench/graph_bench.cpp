@@ -8,6 +8,7 @@
 #include "bench_support.h"
 #include "game/graph.h"
 #include "testkit/graph_oracle.h"
+#include "game/graph_generate.h"
 #include "game/layout.h"
 #include "game/mode.h"
 #include "game/play.h"

@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(std::memcmp(encoded, image, sizeof image) == 0, "decoded profile does not encode back");
 
     fuzz_file_put(PROFILE_FILE, data, size);
-    Profile loaded;
-    std::memset(&loaded, 0x5A, sizeof loaded);
-    FUZZ_CHECK(profile_open("Zembrolfink", &loaded) == 1, "an existing profile did not open");
+    std::memset(&profile, 0x5A, sizeof profile);
+    FUZZ_CHECK(profile_open("Zembrolfink") == 1, "an existing profile did not open");
+    const Profile loaded = profile;
     profile_encode(loaded, encoded);
     FUZZ_CHECK(std::memcmp(encoded, image, sizeof image) == 0, "loaded profile differs from the file");
 
@@ -39,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // last byte, and the record written back whole.
     const uint8_t level = size > 0 ? data[size - 1] : 1;
     profile = loaded;
-    profile_open("Zembrolfink", &profile);
     profile_level_solved(level, uint8_t(level % 11), uint8_t(level & 1), uint32_t(level) * 40000u, nullptr);
     profile_score_insert(int32_t(level) * 1000 - 5000);
     FUZZ_CHECK(profile_write() == 1, "the profile could not be written");

@@ -20,6 +20,7 @@
 #include "game/level.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/pixel.h"
 #include "scene/shape.h"
@@ -150,7 +151,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     layout_centre_y = 160;
     resources_build();
     frame_step();
-    sprite_create(SPRITE_CLOSE, close_icon_image, CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
+    sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
     game_mode = MODE_CLASSIC;
     game_shape = 0;
     mode_tracks_set();
@@ -202,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The lines go now rather than at the next input, so that an input frees
     // what it allocated and libFuzzer has no leak to look for.
-    shape_list_clear(EDGE_SHAPE_LIST);
+    shape_list_clear(EDGE_SLOT);
     vertex_count = 0;
     return 0;
 }

@@ -58,12 +58,12 @@ static std::vector<uint8_t> bytes_get(const char* path)
 static void profiles_write()
 {
     const std::string dir = dir_make("profile");
-    Profile p;
-    profile_open((dir + "/fresh").c_str(), &p);
+    Profile& p = profile;
+    profile_open((dir + "/fresh").c_str());
     profile_reset(&p);
     profile_write();
 
-    profile_open((dir + "/played").c_str(), &p);
+    profile_open((dir + "/played").c_str());
     profile_reset(&p);
     for (int i = 0; i < LEVELS_OPEN_COUNT; ++i)
         p.levels_open[i] = uint32_t(i * 7 + 2);
@@ -73,7 +73,7 @@ static void profiles_write()
         p.top_scores[i] = 9000 - i * 700;
     profile_write();
 
-    profile_open((dir + "/full").c_str(), &p);
+    profile_open((dir + "/full").c_str());
     std::memset(&p, 0xFF, sizeof p);
     p.profile_version = 2;
     for (int i = 0; i < BEST_TIME_LEVELS; ++i)

@@ -4,6 +4,7 @@
 // passes through (not in every cell of its box, which for a long diagonal
 // would be most of the grid).
 #include "game/edge_grid.h"
+#include "game/edge_grid_internal.h"
 
 #include <cstdlib>
 

@@ -8,8 +8,6 @@
 
 // Every edge of a full table, each counted once.
 constexpr int EDGE_GRID_MAX_EDGES = MAX_VERTICES * MAX_DEGREE / 2;
-// Cells of the grid, at most: as many as the edges of a full table.
-constexpr int EDGE_GRID_CELLS_MAX = EDGE_GRID_MAX_EDGES;
 
 // What the solved tests have learnt about an edge so far.
 enum EdgeState : uint8_t {
@@ -52,14 +50,6 @@ void edge_grid_fill();
 // of each: EDGE_CROSSING when it crosses another edge, EDGE_FREE when not.
 // Returns whether no edge crosses.
 bool edge_grid_settle();
-// The cells the reach of the segment (x1, y1)-(x2, y2) passes through (every
-// point at which it can be crossed lies in one), each once, written into
-// cells, which has room for EDGE_GRID_CELLS_MAX; returns how many. The grid is
-// the one laid by the last reset or fill.
-int edge_grid_cells(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t* cells);
-// The cell holding pixel (x, y), the unit square from (x, y) to (x + 1, y + 1);
-// positions beyond the grid belong to its outer cells.
-int edge_grid_cell_at(int32_t x, int32_t y);
 // A filed edge that crosses the segment from vertex u to vertex v and has
 // neither u nor v as an end, or -1 when there is none. With skip_free, edges
 // already known to be free are passed over (they cross nothing at all) and

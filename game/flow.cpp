@@ -5,12 +5,15 @@
 
 #include "assets/assets.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/hiscores.h"
 #include "game/layout.h"
 #include "game/level.h"
 #include "game/mode.h"
+#include "game/pause_screen.h"
 #include "game/play.h"
 #include "game/screens.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
@@ -25,81 +28,9 @@
 #include "storage/level_file.h"
 #include "storage/profile.h"
 
-// Shared pictures, loaded once by common_images_load and kept for the run.
-Image* title_logo_image;
-Image* close_icon_image;
-Image* digits_large_image;
-Image* level_large_image;
-Image* digits_small_image;
-Image* level_small_image;
-Image* time_small_image;
-// The menu captions; loaded by game_main before each title, freed when a game starts.
-Image* menu_captions_image;
-
-// The creature strip and the glow square, kept here for the run and handed to
-// the graph's picture pointers at every start-up.
-static Image* creature_strip_image;
-static Image* glow_square_image;
-
-// The pause button and PAUSE caption while a game is on.
-static Image* pause_caption_image;
-static Image* pause_button_image;
-
 // From this level on the puzzles have so many edges that the plain line style
 // is used instead of the smoothed one.
 constexpr int SMOOTH_LINES_BELOW_LEVEL = 15;
-
-void pause_sprites_show()
-{
-    image_reload(pause_caption_image, img_pause_caption);
-    image_reload(pause_button_image, img_pause_button);
-    const int16_t h = screen_height;
-    if (pause_button_image)
-        sprite_create(SPRITE_PAUSE_BUTTON, pause_button_image, PAUSE_BUTTON_SIZE, PAUSE_BUTTON_SIZE, 226, int16_t(h - 14));
-    if (pause_caption_image) {
-        Sprite* s = sprite_create(SPRITE_PAUSE_CAPTION, pause_caption_image, 174, 43, 120, int16_t(h / 2));
-        s->opacity = 0;
-    }
-}
-
-void pause_sprites_free()
-{
-    sprite_active_set(SPRITE_PAUSE_BUTTON, 0);
-    sprite_active_set(SPRITE_PAUSE_CAPTION, 0);
-    image_release(pause_caption_image);
-    image_release(pause_button_image);
-}
-
-static void image_load_once(Image*& image, const EmbeddedFile& file)
-{
-    if (!image)
-        image = load_image(file.data, file.size);
-}
-
-void common_images_load()
-{
-    image_load_once(title_logo_image, img_title_logo);
-    image_load_once(close_icon_image, img_close_icon);
-    if (!creature_strip_image)
-        creature_strip_image = load_gif_image(img_vertex_strip.data, img_vertex_strip.size);
-    image_load_once(glow_square_image, img_square);
-    vertex_strip_image = creature_strip_image;
-    glow_image = glow_square_image;
-    image_load_once(digits_large_image, img_digits_large);
-    image_load_once(level_large_image, img_level_large);
-    image_load_once(digits_small_image, img_digits_small);
-    image_load_once(level_small_image, img_level_small);
-    image_load_once(time_small_image, img_time_small);
-}
-
-int level_vertices_capped(uint8_t mode, int t)
-{
-    // Every mode's sizes grow with the level, so the largest level that fits is
-    // found by stepping back; nothing indexes past the vertex table.
-    while (t > 1 && level_vertex_count(mode, t) > MAX_VERTICES)
-        --t;
-    return level_vertex_count(mode, t);
-}
 
 void resources_build()
 {
@@ -213,8 +144,8 @@ int game_main()
 {
     if (engine_start() != 0)
         return 1;
-    layout_centre_y = 160;
-    if (!profile_open("Zembrolfink", &profile)) {
+    layout_centre_y = SCREEN_CENTRE_Y;
+    if (!profile_open("Zembrolfink")) {
         profile_reset(&profile);
         profile_write();
     }

@@ -3,6 +3,7 @@
 // the drawing is solved.
 #include "game/graph.h"
 
+#include "assets/catalogue.h"
 #include "game/edge_grid.h"
 #include "game/recolour.h"
 #include "geometry/trig.h"
@@ -20,10 +21,6 @@ uint16_t colour_edge_crossing = 0xFFFF;
 Image* vertex_strip_image = nullptr;
 Image* glow_image = nullptr;
 
-constexpr int16_t VERTEX_CELL = 14;    // creature frame cell, pixels square
-constexpr int16_t GLOW_CELL = 20;      // glow square, also the pick box
-constexpr int32_t FACE_TARGET_X = 120; // creatures look at the middle of the play screen
-constexpr int32_t FACE_TARGET_Y = 160;
 
 void vertex_create(int i, int16_t x, int16_t y)
 {
@@ -36,9 +33,9 @@ void vertex_create(int i, int16_t x, int16_t y)
         v.neighbours[k] = 0;
         v.edge_lines[k] = nullptr;
     }
-    Sprite* body = sprite_create(i, vertex_strip_image, VERTEX_CELL, VERTEX_CELL, x, y);
+    Sprite* body = sprite_create(i, vertex_strip_image, PIC_VERTEX_STRIP, x, y);
     body->layer = VERTEX_LAYER;
-    Sprite* glow = sprite_create(GLOW_SPRITE_BASE + i, glow_image, GLOW_CELL, GLOW_CELL, x, y);
+    Sprite* glow = sprite_create(GLOW_SPRITE_BASE + i, glow_image, PIC_SQUARE, x, y);
     glow->layer = GLOW_LAYER;
 }
 
@@ -62,7 +59,7 @@ void add_edge(uint16_t a, uint16_t b)
 {
     Vertex& va = vertices[a];
     Vertex& vb = vertices[b];
-    ShapeNode* line = shape_add_line(EDGE_SHAPE_LIST, va.x, va.y, vb.x, vb.y, 0x0000, 32);
+    ShapeNode* line = shape_add_line(EDGE_SLOT, va.x, va.y, vb.x, vb.y, 0x0000, 32);
     va.neighbours[va.degree] = int16_t(b);
     va.edge_lines[va.degree] = line;
     vb.neighbours[vb.degree] = int16_t(a);
@@ -129,12 +126,17 @@ bool colour_edges()
     return free_of_crossings;
 }
 
+uint8_t facing_towards(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
+{
+    return uint8_t(((direction_angle(x0, y0, x1, y1) + 32) >> 6) & 7);
+}
+
 void face_centre()
 {
     for (int i = 0; i < vertex_count; ++i) {
         Vertex& v = vertices[i];
-        const uint16_t a = direction_angle(v.x, v.y, FACE_TARGET_X, FACE_TARGET_Y);
-        v.facing = uint8_t(((a + 32) >> 6) & 7);
+        // Creatures look at the middle of the play screen.
+        v.facing = facing_towards(v.x, v.y, SCREEN_CENTRE_X, SCREEN_CENTRE_Y);
         if (Sprite* body = sprite_table[i])
             body->frame = int16_t(FRAME_SET_NORMAL + v.facing);
         if (Sprite* glow = sprite_table[GLOW_SPRITE_BASE + i])

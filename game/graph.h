@@ -3,12 +3,14 @@
 #pragma once
 #include <cstdint>
 
+#include "storage/level_size.h"
+
 struct Image;
 struct ShapeNode;
 
-constexpr int MAX_VERTICES = 512;
+constexpr int MAX_VERTICES = LEVEL_MAX_VERTICES;
 constexpr int MAX_DEGREE = 4;
-constexpr uint8_t EDGE_SHAPE_LIST = 10;     // slot of the edge lines
+constexpr uint8_t EDGE_SLOT = 10;           // surface slot holding the edge lines
 constexpr int GLOW_SPRITE_BASE = 1024;      // glow of vertex i is sprite 1024 + i
 constexpr int16_t FRAME_SET_NORMAL = 0;     // grey creatures
 constexpr int16_t FRAME_SET_DRAGGED = 8;    // orange: the vertex being dragged
@@ -52,7 +54,9 @@ bool edge_crosses_any(uint16_t u, uint16_t v);
 bool is_crossing_free();
 // Recolours every edge (white when crossing, light green when free); returns is_crossing_free().
 bool colour_edges();
-// Turns every creature to look at (120, 160).
+// The facing (0..7) of a creature at (x0, y0) looking at (x1, y1).
+uint8_t facing_towards(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// Turns every creature to look at the screen's centre.
 void face_centre();
 
 // Saves the current puzzle and level clock as level `level` (from 1) of level file `file`.

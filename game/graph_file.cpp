@@ -57,7 +57,7 @@ uint8_t graph_load(uint8_t slot, uint8_t file)
     if (!saved_game_read(slot, file, &game) || !saved_game_on_screen(game))
         return 0;
     const int n = game.vertex_count;
-    shape_list_clear(EDGE_SHAPE_LIST);
+    shape_list_clear(EDGE_SLOT);
     for (int i = 0; i < n; ++i) {
         const SavedVertex& s = game.vertices[i];
         vertex_create(i, s.x, s.y);

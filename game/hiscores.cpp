@@ -1,12 +1,15 @@
 // The record screens: the sudden-death top ten, entering a new score, and the
 // best time of every level as a paged list.
 #include "game/hiscores.h"
+#include "game/hiscores_internal.h"
 
 #include <cstdio>
 
 #include "assets/assets.h"
-#include "game/flow.h"
+#include "game/digit_frames.h"
+#include "game/fade.h"
 #include "game/mode.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
@@ -20,7 +23,6 @@
 // The TOP SCORES / YOUR SCORE captions while the top ten is shown.
 static Image* scores_captions_image;
 
-constexpr int16_t SCORES_CAPTION_W = 181, SCORES_CAPTION_H = 23;
 constexpr int16_t SCORE_LINE_Y0 = 48, SCORE_LINE_PITCH = 20;
 constexpr int16_t LIST_Y0 = 40, LIST_PITCH = 16;
 constexpr int16_t LIST_LEVEL_TENS_X = 53, LIST_LEVEL_UNITS_X = 67, LIST_LEVEL_HUNDREDS_X = 39;
@@ -42,10 +44,10 @@ int16_t top_scores_screen()
     text_align = TEXT_ALIGN_CENTRE;
     const bool with_score = score != -1;
     if (scores_captions_image) {
-        sprite_create(SPRITE_SCORES_CAPTION, scores_captions_image, SCORES_CAPTION_W, SCORES_CAPTION_H, 120, 24);
+        sprite_create(SPRITE_SCORES_CAPTION, scores_captions_image, PIC_SCORES_CAPTIONS, SCREEN_CENTRE_X, 24);
         if (with_score) {
-            Sprite* s = sprite_create(SPRITE_YOUR_SCORE, scores_captions_image, SCORES_CAPTION_W, SCORES_CAPTION_H,
-                                      120, int16_t(screen_height - 32));
+            Sprite* s = sprite_create(SPRITE_YOUR_SCORE, scores_captions_image, PIC_SCORES_CAPTIONS, SCREEN_CENTRE_X,
+                                      int16_t(screen_height - 32));
             s->frame = 1;
         }
     }
@@ -60,17 +62,16 @@ int16_t top_scores_screen()
                      uint8_t(text_line_gap), text_align, text_clip_index, 100);
     }
 
-    for (int16_t o = 0; o <= 28; o += 4) {
+    fade_run(0, 28, 4, [&](int16_t o) {
         score_lines_opacity_set(uint8_t(o));
         sprite_opacity_set(SPRITE_SCORES_CAPTION, o);
         if (with_score)
             sprite_opacity_set(SPRITE_YOUR_SCORE, o);
-        frame_step();
-    }
+    });
     tap_wait(true);
     const int16_t result = sprite_hit(SPRITE_CLOSE) ? -1 : 0;
 
-    for (int16_t o = 28; o >= 0; o -= 4) {
+    fade_run(28, 0, -4, [&](int16_t o) {
         score_lines_opacity_set(uint8_t(o));
         sprite_opacity_set(SPRITE_SCORES_CAPTION, o);
         if (with_score) {
@@ -78,8 +79,7 @@ int16_t top_scores_screen()
             if (text_row_tables[TEXT_SLOT])
                 text_row_tables[TEXT_SLOT][SCORE_ROW].opacity = uint8_t(o);
         }
-        frame_step();
-    }
+    });
     sprite_active_set(SPRITE_SCORES_CAPTION, 0);
     sprite_active_set(SPRITE_YOUR_SCORE, 0);
     image_release(scores_captions_image);
@@ -96,7 +96,7 @@ int best_times_count()
 
 static void list_digit_show(int id, int16_t x, int16_t y, int16_t frame)
 {
-    Sprite* s = sprite_create(id, digits_small_image, SMALL_DIGIT_W, SMALL_DIGIT_H, x, y);
+    Sprite* s = sprite_create(id, digits_small_image, PIC_DIGITS_SMALL, x, y);
     s->frame = frame;
 }
 
@@ -110,22 +110,24 @@ void best_times_row_show(int j)
     if (d > BEST_TIME_CAP_S)
         d = BEST_TIME_CAP_S;
     const int level = j + 1;
-    list_digit_show(base + 5, LIST_LEVEL_TENS_X, y, int16_t((level / 10) % 10));
-    list_digit_show(base + 6, LIST_LEVEL_UNITS_X, y, int16_t(level % 10));
+    int16_t level_frames[3];
+    digit_frames_split(level, 3, level_frames);
+    list_digit_show(base + 5, LIST_LEVEL_TENS_X, y, level_frames[1]);
+    list_digit_show(base + 6, LIST_LEVEL_UNITS_X, y, level_frames[2]);
     if (level >= 100)
-        list_digit_show(LIST_HUNDREDS_BASE + r, LIST_LEVEL_HUNDREDS_X, y, int16_t(level / 100));
+        list_digit_show(LIST_HUNDREDS_BASE + r, LIST_LEVEL_HUNDREDS_X, y, level_frames[0]);
     else
         sprite_active_set(LIST_HUNDREDS_BASE + r, 0);
-    const int16_t frames[5] = {int16_t(d % 10), int16_t(d / 10 - 6 * (d / 60)), SMALL_COLON_FRAME,
-                               int16_t((d / 60) % 10), int16_t(d / 600)};
+    int16_t frames[5];
+    clock_frames_split(d, frames);
     for (int k = 0; k < 5; ++k)
         list_digit_show(base + k, LIST_TIME_X[k], y, frames[k]);
 }
 
 void best_times_screen()
 {
-    sprite_create(SPRITE_LIST_HEAD_LEVEL, level_small_image, 75, 19, 60, 18);
-    sprite_create(SPRITE_LIST_HEAD_TIME, time_small_image, 61, 19, 180, 18);
+    sprite_create(SPRITE_LIST_HEAD_LEVEL, level_small_image, PIC_LEVEL_SMALL, 60, 18);
+    sprite_create(SPRITE_LIST_HEAD_TIME, time_small_image, PIC_TIME_SMALL, 180, 18);
     const int n = best_times_count();
     for (int i = 0; i < MENU_ROWS; ++i)
         sprite_opacity_set(SPRITE_MENU_BASE + i, 0);

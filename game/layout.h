@@ -1,5 +1,4 @@
-// Level generation: how many vertices a level has, the solvable graph, and the
-// layout shapes the vertices are scattered onto.
+// The layout shapes the vertices of a level are scattered onto.
 #pragma once
 #include <cstdint>
 
@@ -22,20 +21,10 @@ constexpr int LAYOUT_POINTS_SIZE = 512;
 
 // Points written by the last generator call.
 extern LayoutPoint layout_points[LAYOUT_POINTS_SIZE];
-// Circumradius of the layouts (110); set by scatter_on_layout and the shape screen.
+// Circumradius of the layouts (LAYOUT_RADIUS); set by scatter_on_layout and the shape screen.
 extern int32_t layout_radius;
-// Vertical centre of the layouts (160); set once at start-up.
+// Vertical centre of the layouts (SCREEN_CENTRE_Y); set once at start-up.
 extern int16_t layout_centre_y;
 // The six generators by LayoutShape, each filling points 0..n-1.
 extern void (*const layout_generators[LAYOUT_SHAPE_COUNT])(int n);
 
-void layout_circle(int n);
-void layout_wave(int n);
-void layout_polygon(int n, int k);
-
-// Vertices of level t (from 1) in the given mode.
-int level_vertex_count(uint8_t mode, int t);
-// Builds vertices 0..n-1 on the circle with a ring and non-crossing chords (none in baby brains).
-void build_graph(int n);
-// Throws the vertices onto random points of the shape until the drawing has a crossing.
-void scatter_on_layout(int n, int shape);

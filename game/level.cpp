@@ -2,16 +2,21 @@
 // result with its NEW RECORD pop-up, and the outro in which the creatures turn
 // and walk off while the sudden-death bonus and score count up.
 #include "game/level.h"
+#include "game/level_internal.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "assets/assets.h"
-#include "game/flow.h"
+#include "game/digit_frames.h"
+#include "game/fade.h"
 #include "game/graph.h"
 #include "game/layout.h"
+#include "game/level_caption.h"
+#include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
@@ -31,7 +36,6 @@ static Image* new_record_image;
 constexpr int16_t CLOCK_X0 = 146, CLOCK_PITCH = 13, CLOCK_Y = 14;
 constexpr int16_t CAPTION_BOTTOM_GAP = 16;
 constexpr int16_t WALK_LEFT_END = -9, WALK_RIGHT_END = 249;
-constexpr int16_t SCREEN_MIDDLE_X = 120;
 constexpr uint32_t MIN_BOOKED_MS = 1000;   // the shortest time a solved level books
 
 // Caption and digit x positions by the number of digits; each extra digit moves
@@ -42,7 +46,7 @@ static const int16_t CAPTION_DIGIT_X[3][3] = {{183, 0, 0}, {171, 198, 0}, {159, 
 void level_hud_show(uint8_t level)
 {
     for (int i = 0; i < CLOCK_SPRITES; ++i) {
-        Sprite* s = sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, SMALL_DIGIT_W, SMALL_DIGIT_H,
+        Sprite* s = sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, PIC_DIGITS_SMALL,
                                   int16_t(CLOCK_X0 - CLOCK_PITCH * i), CLOCK_Y);
         s->layer = UI_LAYER_CLOCK;
         s->frame = SPRITE_CLOCK_BASE + i == SPRITE_CLOCK_COLON ? SMALL_COLON_FRAME : 0;
@@ -52,15 +56,11 @@ void level_hud_show(uint8_t level)
 
     const int digits = caption_sprite_count(level) - 1;
     const int16_t y = int16_t(screen_height - CAPTION_BOTTOM_GAP);
-    sprite_create(SPRITE_LEVEL_CAPTION, level_large_image, LEVEL_LARGE_W, LEVEL_LARGE_H, CAPTION_X[digits - 1], y);
+    sprite_create(SPRITE_LEVEL_CAPTION, level_large_image, PIC_LEVEL_LARGE, CAPTION_X[digits - 1], y);
     int16_t frames[3];
-    int value = level;
-    for (int k = digits - 1; k >= 0; --k) {
-        frames[k] = int16_t(value % 10);
-        value /= 10;
-    }
+    digit_frames_split(level, digits, frames);
     for (int k = 0; k < digits; ++k) {
-        Sprite* s = sprite_create(SPRITE_LEVEL_DIGITS + k, digits_large_image, LARGE_DIGIT_W, LARGE_DIGIT_H,
+        Sprite* s = sprite_create(SPRITE_LEVEL_DIGITS + k, digits_large_image, PIC_DIGITS_LARGE,
                                   CAPTION_DIGIT_X[digits - 1][k], y);
         s->frame = frames[k];
     }
@@ -73,7 +73,7 @@ void level_intro(uint8_t level)
     clock_show();
     const bool sudden_death = game_mode == MODE_SUDDEN_DEATH;
     const int captions = caption_sprite_count(level);
-    for (int16_t o = 0; o <= OPACITY_FULL; o += 2) {
+    fade_run(0, OPACITY_FULL, 2, [&](int16_t o) {
         set_puzzle_opacity(o);
         // In sudden death the clock, the pause button and the score line stay
         // up from one level to the next: only the first level fades them in.
@@ -90,8 +90,7 @@ void level_intro(uint8_t level)
         }
         if (sudden_death && level == 1 && text_row_tables[TEXT_SLOT])
             text_row_tables[TEXT_SLOT][SCORE_ROW].opacity = uint8_t(o);
-        frame_step();
-    }
+    });
 }
 
 static void new_record_popup()
@@ -99,16 +98,14 @@ static void new_record_popup()
     image_reload(new_record_image, img_new_record);
     if (!new_record_image)
         return;
-    Sprite* s = sprite_create(SPRITE_POPUP, new_record_image, 224, 76, 120, layout_centre_y);
-    for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+    Sprite* s = sprite_create(SPRITE_POPUP, new_record_image, PIC_NEW_RECORD, SCREEN_CENTRE_X, layout_centre_y);
+    fade_run(2, OPACITY_FULL, 3, [&](int16_t o) {
         s->opacity = o;
-        frame_step();
-    }
+    });
     tap_wait(false);
-    for (int16_t o = OPACITY_FULL; o >= 0; o -= 4) {
+    fade_run(OPACITY_FULL, 0, -4, [&](int16_t o) {
         s->opacity = o;
-        frame_step();
-    }
+    });
     s->active = 0;
     image_release(new_record_image);
 }
@@ -116,14 +113,13 @@ static void new_record_popup()
 void level_end(uint8_t level, uint8_t file, int8_t result)
 {
     compose_enabled = 1;
-    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
+    screen_rect_full();
     if (result == 1 && game_mode != MODE_SUDDEN_DEATH) {
         const bool time_attack = game_mode == MODE_TIME_ATTACK;
         if (!time_attack)
             saved_flag_clear(level, file);
-        uint32_t& clock = soft_timers[LEVEL_CLOCK];
-        if (clock > CLOCK_CAP_MS)
-            clock = CLOCK_CAP_MS;
+        level_clock_cap();
+        const uint32_t clock = soft_timers[LEVEL_CLOCK];
         // Best times are whole seconds and 0 means "no time yet": a level solved
         // within its first second books 1 s, or it would be no record at all
         // (NEW RECORD every time, never listed, no HISCORES row for level 1).
@@ -192,7 +188,7 @@ void level_outro(uint8_t level, int8_t fade, int8_t result)
     int bonus_steps = 0;
     int fade_left = fade;
 
-    for (int16_t o = OPACITY_FULL; o >= 0; o = int16_t(o - step)) {
+    fade_run(OPACITY_FULL, 0, int16_t(-step), [&](int16_t o) {
         for (int k = 0; k < 4; ++k) {
             if (scored && bonus_steps < SD_BONUS_STEPS) {
                 time_bank += SD_BONUS_STEP_MS;
@@ -216,13 +212,12 @@ void level_outro(uint8_t level, int8_t fade, int8_t result)
         for (int i = 0; i < vertex_count; ++i) {
             Vertex& v = vertices[i];
             if (o % 4 == 0)
-                v.facing = facing_turn(v.facing, v.x < SCREEN_MIDDLE_X);
+                v.facing = facing_turn(v.facing, v.x < SCREEN_CENTRE_X);
             sprite_table[i]->frame = int16_t(FRAME_SET_NORMAL + v.facing);
             for (int k = 0; k < v.degree; ++k)
                 v.edge_lines[k]->opacity = uint8_t(o);
         }
-        frame_step();
-    }
+    });
     if (result == 1)
         score = new_score;
 
@@ -234,7 +229,7 @@ void level_outro(uint8_t level, int8_t fade, int8_t result)
         bool gone = true;
         for (int i = 0; i < vertex_count; ++i) {
             Vertex& v = vertices[i];
-            if (v.x < SCREEN_MIDDLE_X) {
+            if (v.x < SCREEN_CENTRE_X) {
                 vertex_place(i, walk_step(v.x, -speed), v.y);
                 gone = gone && v.x < WALK_LEFT_END;
             } else {

@@ -1,17 +1,18 @@
 // The play loop: picking and dragging creatures, keeping the edge colours and
-// the clock current, the pause screen, the time limit and leaving a level.
+// the clock current, and leaving a level.
 #include "game/play.h"
+#include "game/play_internal.h"
 
 #include <cstring>
-#include <initializer_list>
 
-#include "assets/assets.h"
 #include "game/graph.h"
-#include "game/layout.h"
+#include "game/level_caption.h"
+#include "game/level_clock.h"
 #include "game/mode.h"
+#include "game/pause_screen.h"
 #include "game/recolour.h"
+#include "game/times_up_screen.h"
 #include "game/ui.h"
-#include "gfx/image.h"
 #include "gfx/pixel.h"
 #include "gfx/slot.h"
 #include "scene/compose.h"
@@ -20,36 +21,14 @@
 #include "shell/engine.h"
 #include "shell/frame.h"
 #include "shell/input.h"
-#include "storage/profile.h"
 
-// Opacity of the bottom LEVEL caption; written by play_level and caption_fade_step.
-int8_t caption_fade = 32;
 // Pulse of the dragged group; written by play_level and move_vertex_to.
 uint8_t pulse_counter = PULSE_FIRST;
 uint8_t pulse_opacity = 0;
 
-// The TIME'S UP and GAME OVER pictures while their screen is up.
-static Image* times_up_image;
-static Image* game_over_image;
-
-constexpr int16_t PAUSE_BUTTON_X = 226;
-constexpr int16_t PAUSE_BUTTON_BOTTOM_GAP = 14;
-constexpr int16_t CLOCK_AREA_X0 = 80, CLOCK_AREA_X1 = 160, CLOCK_AREA_Y1 = 24;
 
 static Sprite* creature(int i) { return sprite_table[i]; }
 static Sprite* glow(int i) { return sprite_table[GLOW_SPRITE_BASE + i]; }
-
-static void screen_rect_full()
-{
-    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
-}
-
-int caption_sprite_count(uint8_t level)
-{
-    if (level >= 100)
-        return 4;
-    return level > 9 ? 3 : 2;
-}
 
 int16_t vertex_pick(int16_t x, int16_t y)
 {
@@ -158,101 +137,6 @@ void release_reset()
     surface_slots[BACKGROUND_SLOT].opacity = OPACITY_FULL;
 }
 
-void caption_fade_step(uint8_t level)
-{
-    // Stops at -1 rather than counting on: the byte would wrap round after a
-    // hundred frames or so and bring the caption back.
-    if (caption_fade >= 0 && (pointer_pressed || caption_fade < OPACITY_FULL))
-        caption_fade = int8_t(caption_fade - 1);
-    const int count = caption_sprite_count(level);
-    for (int k = 0; k < count; ++k) {
-        if (caption_fade < 0) {
-            sprite_active_set(SPRITE_LEVEL_CAPTION + k, 0);
-        } else {
-            sprite_opacity_set(SPRITE_LEVEL_CAPTION + k, caption_fade);
-        }
-    }
-    if (caption_fade >= 0 && caption_fade < OPACITY_FULL)
-        compose_enabled = 1;
-}
-
-void clock_show()
-{
-    uint32_t& clock = soft_timers[LEVEL_CLOCK];
-    if (clock > CLOCK_CAP_MS)
-        clock = CLOCK_CAP_MS;
-    int32_t v;
-    if (game_mode == MODE_TIME_ATTACK)
-        v = int32_t(vertex_count) * int32_t(TIME_ATTACK_MS_PER_VERTEX) - int32_t(clock);
-    else if (game_mode == MODE_SUDDEN_DEATH)
-        v = time_bank - int32_t(clock);
-    else
-        v = int32_t(clock);
-    // The digits have frames 0..9 only: what is shown stays within 00:00..99:59.
-    if (v < 0)
-        v = 0;
-    if (v > int32_t(CLOCK_CAP_MS))
-        v = int32_t(CLOCK_CAP_MS);
-
-    sprite_frame_set(SPRITE_CLOCK_BASE + 4, int16_t(v / 600000));
-    sprite_frame_set(SPRITE_CLOCK_BASE + 3, int16_t((v / 60000) % 10));
-    sprite_frame_set(SPRITE_CLOCK_BASE + 1, int16_t((v / 10000) % 6));
-    const int16_t s = int16_t((v / 1000) % 10);
-    Sprite* units = sprite_table[SPRITE_CLOCK_BASE];
-    if (units && units->frame != s) {
-        // Nothing else changing: recompose only the clock's strip.
-        if (!compose_enabled)
-            set_screen_rect(CLOCK_AREA_X0, 0, CLOCK_AREA_X1, CLOCK_AREA_Y1);
-        compose_enabled = 1;
-        units->frame = s;
-    }
-}
-
-static bool time_is_up()
-{
-    const uint32_t clock = soft_timers[LEVEL_CLOCK];
-    if (game_mode == MODE_TIME_ATTACK)
-        return clock >= uint32_t(vertex_count) * TIME_ATTACK_MS_PER_VERTEX;
-    if (game_mode == MODE_SUDDEN_DEATH)
-        return int64_t(time_bank) - int64_t(clock) < 0;
-    return false;
-}
-
-int8_t time_check(int8_t solved)
-{
-    if (!time_is_up()) {
-        clock_show();
-        return solved;
-    }
-    image_reload(times_up_image, img_times_up);
-    image_reload(game_over_image, img_game_over);
-    compose_enabled = 1;
-    screen_rect_full();
-    const int16_t cy = layout_centre_y;
-    if (times_up_image) {
-        Sprite* s = sprite_create(SPRITE_POPUP, times_up_image, 209, 26, 120, int16_t(cy - 40));
-        for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
-            s->opacity = o;
-            frame_step();
-        }
-    }
-    if (game_over_image) {
-        Sprite* s = sprite_create(SPRITE_POPUP_LOWER, game_over_image, 155, 91, 120, int16_t(cy + 40));
-        for (int16_t o = 1; o <= OPACITY_FULL; ++o) {
-            s->opacity = o;
-            frame_step();
-        }
-    }
-    tap_wait(false);
-    for (int id : {SPRITE_POPUP, SPRITE_POPUP_LOWER}) {
-        sprite_opacity_set(id, 0);
-        sprite_active_set(id, 0);
-    }
-    image_release(times_up_image);
-    image_release(game_over_image);
-    return -1;
-}
-
 void set_puzzle_opacity(int16_t opacity)
 {
     for (int i = 0; i < vertex_count; ++i) {
@@ -261,38 +145,6 @@ void set_puzzle_opacity(int16_t opacity)
         for (int k = 0; k < vertices[i].degree; ++k)
             vertices[i].edge_lines[k]->opacity = uint8_t(opacity);
     }
-}
-
-void pause_check(int16_t picked)
-{
-    if (picked != -1)
-        return;
-    const int32_t dx = int32_t(pointer_x) - PAUSE_BUTTON_X;
-    const int32_t dy = int32_t(pointer_y) - (screen_height - PAUSE_BUTTON_BOTTOM_GAP);
-    const bool on_button = pointer_pressed && dx * dx + dy * dy <= PAUSE_HIT_RANGE_SQ;
-    if (!on_button && !return_pressed)
-        return;
-
-    soft_timer_modes[LEVEL_CLOCK] = TIMER_STOPPED;
-    // Return can arrive while nobody touches the screen, when this frame was
-    // not going to be recomposed: the fade must be seen, over the whole screen.
-    compose_enabled = 1;
-    screen_rect_full();
-    for (int16_t o = 4; o <= OPACITY_FULL; o += 4) {
-        set_puzzle_opacity(int16_t(OPACITY_FULL - o));
-        sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
-        frame_step();
-    }
-    compose_enabled = 0;
-    while (!pointer_pressed && !return_pressed)
-        frame_step();
-    compose_enabled = 1;
-    for (int16_t o = 28; o >= 0; o -= 4) {
-        set_puzzle_opacity(int16_t(OPACITY_FULL - o));
-        sprite_opacity_set(SPRITE_PAUSE_CAPTION, o);
-        frame_step();
-    }
-    soft_timer_modes[LEVEL_CLOCK] = TIMER_REAL;
 }
 
 static bool mode_saves_games()

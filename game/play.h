@@ -1,55 +1,16 @@
 // The play loop: one level from the moment the puzzle is on screen until it is
 // solved, the time runs out or the player leaves it, and the pieces of it that
-// the level intro, outro and the instructions demonstration share.
+// the level intro, outro, pause screen and the instructions demonstration
+// share. Its inner steps, for tests and benchmarks, are in play_internal.h.
 #pragma once
 #include <cstdint>
-
-constexpr int LEVEL_CLOCK = 0;                      // soft timer of the level clock, ms
-constexpr int32_t PICK_RANGE_SQ = 102400;           // squared distance beyond which nothing is picked
-constexpr uint32_t TIME_ATTACK_MS_PER_VERTEX = 5000;
-constexpr int16_t PLAY_MARGIN = 8;                  // a dragged vertex stays this far inside the screen
-constexpr int16_t EDGE_STRIP_X = 216;               // right of this the buttons sit above and below
-constexpr int16_t EDGE_STRIP_TOP = 24;              // the close button ends here
-constexpr int16_t EDGE_STRIP_BOTTOM_GAP = 36;       // the pause button starts this far above the bottom
-constexpr int32_t PAUSE_HIT_RANGE_SQ = 195;         // a press this close to the pause button's centre pauses
-constexpr int16_t PULSE_FIRST = 16;
-constexpr int16_t PULSE_END = 48;
-
-// Opacity of the LEVEL caption at the bottom; written by play_level and caption_fade_step.
-extern int8_t caption_fade;
-// Drives the pulsing of the dragged group (16..47) and the opacity it gives; written by the play loop.
-extern uint8_t pulse_counter;
-extern uint8_t pulse_opacity;
 
 // Runs the level: 1 when solved, -1 when the time ran out or it was left with
 // the close button (saved first in the modes that keep saved games).
 int8_t play_level(uint8_t level, int8_t shape);
 
-// The vertex the pointer would pick: the nearest one within PICK_RANGE_SQ, the
-// lowest index on a tie; -1 when none.
-int16_t vertex_pick(int16_t x, int16_t y);
-// The pointer y a drag may use at pointer x: in the right-hand strip it is kept
-// off the close button and the pause button.
-int16_t edge_guard_y(int16_t x, int16_t y);
-// Renders what will not move while vertex `picked` is dragged into the cache slot,
-// which then stands in for the background.
-void drag_cache_render(int16_t picked);
-
-// Moves vertex i to the drag position (drag_x, drag_y) as the player's drag does.
-void move_vertex(int i);
-// The same with an explicit position: clamped to the play area, the group pulsing,
-// the vertex's edges following it.
+// Moves vertex i to (x, y) as the player's drag does: clamped to the play
+// area, the group pulsing, the vertex's edges following it.
 void move_vertex_to(int i, int16_t x, int16_t y);
-void caption_fade_step(uint8_t level);
-// Shows the level clock (or what is left of the time) as MM:SS on the clock sprites.
-void clock_show();
-// Every vertex back at rest with its glow; the background instead of the cache.
-void release_reset();
-// Returns solved, or -1 after the TIME'S UP screen when the time has run out.
-int8_t time_check(int8_t solved);
-// The pause screen, when the pause button or Return was pressed and nothing is held.
-void pause_check(int16_t picked);
+// The opacity of every creature, glow and edge line of the puzzle.
 void set_puzzle_opacity(int16_t opacity);
-
-// The LEVEL caption sprites a level shows: the caption and one digit sprite per digit.
-int caption_sprite_count(uint8_t level);

@@ -2,14 +2,18 @@
 // their animated demonstration, the shape selection of funky shapes, the level
 // chooser and the question whether to resume a saved level.
 #include "game/screens.h"
+#include "game/screens_internal.h"
 
 #include "assets/assets.h"
-#include "game/flow.h"
+#include "game/digit_frames.h"
+#include "game/fade.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/hiscores.h"
 #include "game/layout.h"
 #include "game/mode.h"
 #include "game/play.h"
+#include "game/shared_pictures.h"
 #include "game/ui.h"
 #include "geometry/trig.h"
 #include "gfx/image.h"
@@ -35,8 +39,6 @@ static Image* load_question_image;
 // The chooser's medium digits: loaded on first use and kept for the run.
 static Image* digits_medium_image;
 
-constexpr int16_t TITLE_W = 240, TITLE_H = 125;
-constexpr int16_t MENU_CAPTION_W = 217, MENU_CAPTION_H = 22;
 constexpr int MENU_HISCORES_ROW = 6;
 constexpr int MENU_INSTRUCTIONS_ROW = 5;
 constexpr int DEMO_VERTICES = 5;
@@ -52,8 +54,8 @@ static bool close_hit()
 
 bool title_screen()
 {
-    sprite_create(SPRITE_CLOSE, close_icon_image, CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
-    Sprite* title = sprite_create(SPRITE_TITLE, title_logo_image, TITLE_W, TITLE_H, 120, int16_t(layout_centre_y - 6));
+    sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
+    Sprite* title = sprite_create(SPRITE_TITLE, title_logo_image, PIC_TITLE_LOGO, SCREEN_CENTRE_X, int16_t(layout_centre_y - 6));
     title->layer = UI_LAYER_TITLE;
     for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
         title->opacity = o;
@@ -74,7 +76,7 @@ static bool menu_rows_show()
         int16_t y = int16_t(cy + (i - 3) * MENU_PITCH);
         if (!seven)
             y = int16_t(y + MENU_PITCH / 2);
-        Sprite* s = sprite_create(SPRITE_MENU_BASE + i, menu_captions_image, MENU_CAPTION_W, MENU_CAPTION_H, 120, y);
+        Sprite* s = sprite_create(SPRITE_MENU_BASE + i, menu_captions_image, PIC_MENU_CAPTIONS, SCREEN_CENTRE_X, y);
         s->frame = int16_t(i);
     }
     if (!seven)
@@ -92,14 +94,14 @@ bool main_menu(bool first)
 {
     for (;;) {
         const bool seven = menu_rows_show();
-        for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+        const bool faded_in = fade_run_unless(2, OPACITY_FULL, 3, [&](int16_t o) {
             if (first)
                 sprite_opacity_set(SPRITE_TITLE, int16_t(OPACITY_FULL - o));
             menu_rows_opacity_set(o);
-            if (pointer_pressed && close_hit())
-                return true;
-            frame_step();
-        }
+            return !(pointer_pressed && close_hit());
+        });
+        if (!faded_in)
+            return true;
         first = false;
 
         int row = -1;
@@ -130,12 +132,12 @@ bool main_menu(bool first)
         game_mode = uint8_t(row);
         break;
     }
-    for (int16_t o = 30; o >= 0; o -= 3) {
+    const bool faded_out = fade_run_unless(30, 0, -3, [&](int16_t o) {
         menu_rows_opacity_set(o);
-        if (pointer_pressed && close_hit())
-            return true;
-        frame_step();
-    }
+        return !(pointer_pressed && close_hit());
+    });
+    if (!faded_out)
+        return true;
     sprite_active_set(SPRITE_TITLE, 0);
     return false;
 }
@@ -146,10 +148,10 @@ void demo_move(int i, int16_t x, int16_t y)
     colour_edges();
 }
 
-static void demo_caption_show(Image* image, int16_t w, int16_t h)
+static void demo_caption_show(Image* image, const Picture& picture)
 {
     if (image)
-        sprite_create(SPRITE_DEMO_CAPTION, image, w, h, 120, 38);
+        sprite_create(SPRITE_DEMO_CAPTION, image, picture, SCREEN_CENTRE_X, 38);
     else
         sprite_active_set(SPRITE_DEMO_CAPTION, 0);
 }
@@ -172,16 +174,16 @@ void instructions_screen()
     colour_edges();
     menu_rows_opacity_set(0);
 
-    demo_caption_show(tutorial_demo_image, 240, 67);
+    demo_caption_show(tutorial_demo_image, PIC_TUTORIAL_DEMO);
     pointer_pressed = 0;
     tap_wait(false);
-    demo_caption_show(tutorial_cross_image, 216, 65);
+    demo_caption_show(tutorial_cross_image, PIC_TUTORIAL_CROSS);
 
     const int16_t cy = layout_centre_y;
     for (uint8_t c : DEMO_ORDER) {
         const int32_t u = (512 * c) / DEMO_VERTICES;
-        const int32_t tx = 120 + ((-cos512(u) * 110) >> 8);
-        const int32_t ty = cy + DEMO_DROP + ((-sin512(u) * 110) >> 8);
+        const int32_t tx = SCREEN_CENTRE_X + ((-cos512(u) * LAYOUT_RADIUS) >> 8);
+        const int32_t ty = cy + DEMO_DROP + ((-sin512(u) * LAYOUT_RADIUS) >> 8);
         for (int b = DEMO_SLIDE_FRAMES - 1; b >= 0; --b) {
             for (int i = 0; i < DEMO_VERTICES; ++i) {
                 sprite_table[i]->frame = int16_t(FRAME_SET_NORMAL + vertices[i].facing);
@@ -197,7 +199,7 @@ void instructions_screen()
         }
     }
 
-    demo_caption_show(tutorial_free_line_image, 184, 64);
+    demo_caption_show(tutorial_free_line_image, PIC_TUTORIAL_FREE_LINE);
     frame_step();
     tap_wait(true);
 
@@ -215,10 +217,9 @@ void instructions_screen()
         slot_adopt_buffer(PICTURE_SLOT, page, png_width, png_height, uint8_t(png_solid), uint8_t(png_has_alpha));
         frame_step();
         tap_wait(true);
-        for (int16_t o = OPACITY_FULL; o >= 0; o -= 4) {
+        fade_run(OPACITY_FULL, 0, -4, [&](int16_t o) {
             surface_slots[PICTURE_SLOT].opacity = o;
-            frame_step();
-        }
+        });
         slot_free(PICTURE_SLOT);
     }
 
@@ -230,10 +231,10 @@ void instructions_screen()
 
 int8_t shape_select_screen()
 {
-    layout_radius = 110;
+    layout_radius = LAYOUT_RADIUS;
     image_reload(select_shape_image, img_select_shape);
     if (select_shape_image)
-        sprite_create(SPRITE_SELECT_CAPTION, select_shape_image, 207, 23, 120, 20);
+        sprite_create(SPRITE_SELECT_CAPTION, select_shape_image, PIC_SELECT_SHAPE, SCREEN_CENTRE_X, 20);
     compose_enabled = 1;
 
     const int16_t cy = layout_centre_y;
@@ -243,22 +244,21 @@ int8_t shape_select_screen()
     for (int s = 0; s < PREVIEW_COUNT; ++s) {
         layout_generators[s + 1](PREVIEW_POINTS);
         const int32_t u = (512 * s) / PREVIEW_COUNT;
-        centre_x[s] = int16_t(120.0 + sine_table[(u + 256) & 511] / 3.2);
+        centre_x[s] = int16_t(SCREEN_CENTRE_X + sine_table[(u + 256) & 511] / 3.2);
         centre_y[s] = int16_t(cy + 30 - cos512(u) / 2.5);
         for (int j = 0; j < PREVIEW_POINTS; ++j) {
-            const int16_t px = int16_t(centre_x[s] + (layout_points[j].x - 120) / scale);
+            const int16_t px = int16_t(centre_x[s] + (layout_points[j].x - SCREEN_CENTRE_X) / scale);
             const int16_t py = int16_t(centre_y[s] + (layout_points[j].y - cy) / scale);
-            Sprite* sp = sprite_create(PREVIEW_POINTS * s + j, vertex_strip_image, CREATURE_SIZE, CREATURE_SIZE, px, py);
-            sp->frame = int16_t(((direction_angle(px, py, centre_x[s], centre_y[s]) + 32) >> 6) & 7);
+            Sprite* sp = sprite_create(PREVIEW_POINTS * s + j, vertex_strip_image, PIC_VERTEX_STRIP, px, py);
+            sp->frame = int16_t(facing_towards(px, py, centre_x[s], centre_y[s]));
         }
     }
     const int previews = PREVIEW_COUNT * PREVIEW_POINTS;
-    for (int16_t o = 0; o <= OPACITY_FULL; o += 4) {
+    fade_run(0, OPACITY_FULL, 4, [&](int16_t o) {
         sprite_opacity_set(SPRITE_SELECT_CAPTION, o);
         for (int k = 0; k < previews; ++k)
             sprite_table[k]->opacity = o;
-        frame_step();
-    }
+    });
 
     int choice = -3;
     do {
@@ -274,20 +274,18 @@ int8_t shape_select_screen()
         frame_step();
     } while (choice == -3);
 
-    for (int16_t o = OPACITY_FULL; o >= 0; o -= 4) {
+    fade_run(OPACITY_FULL, 0, -4, [&](int16_t o) {
         for (int k = 0; k < previews; ++k) {
             if (k / PREVIEW_POINTS != choice)
                 sprite_table[k]->opacity = o;
         }
-        frame_step();
-    }
+    });
     if (choice >= 0) {
-        for (int16_t o = OPACITY_FULL; o >= 0; o -= 4) {
+        fade_run(OPACITY_FULL, 0, -4, [&](int16_t o) {
             sprite_opacity_set(SPRITE_SELECT_CAPTION, o);
             for (int j = 0; j < PREVIEW_POINTS; ++j)
                 sprite_table[PREVIEW_POINTS * choice + j]->opacity = o;
-            frame_step();
-        }
+        });
     }
     sprite_active_set(SPRITE_SELECT_CAPTION, 0);
     image_release(select_shape_image);
@@ -365,21 +363,13 @@ static void chooser_page_show(ChooserView& view, int page)
         const int level = i + 1;
         const int16_t red = (i < SAVED_FLAG_COUNT && saved_flags[i]) ? RED_DIGITS : 0;
         int16_t frames[3];
-        if (cell.digits == 3) {
-            frames[0] = int16_t(level / 100);
-            frames[1] = int16_t((level / 10) % 10);
-            frames[2] = int16_t(level % 10);
-        } else {
-            frames[0] = int16_t((level / 10) % 10);
-            frames[1] = int16_t(level % 10);
-        }
+        digit_frames_split(level, cell.digits, frames);
         Image* image = cell.medium ? digits_medium_image : digits_large_image;
-        const int16_t w = cell.medium ? MEDIUM_DIGIT_W : LARGE_DIGIT_W;
-        const int16_t h = cell.medium ? MEDIUM_DIGIT_H : LARGE_DIGIT_H;
+        const Picture& strip = cell.medium ? PIC_DIGITS_MEDIUM : PIC_DIGITS_LARGE;
         const int base = SPRITE_CHOOSER_DIGITS + (i - view.first) * view.per_level;
         for (int d = 0; d < view.per_level; ++d) {
             if (d < cell.digits) {
-                Sprite* s = sprite_create(base + d, image, w, h, cell.x[d], cell.y);
+                Sprite* s = sprite_create(base + d, image, strip, cell.x[d], cell.y);
                 s->frame = int16_t(frames[d] + red);
             } else {
                 sprite_active_set(base + d, 0);
@@ -387,9 +377,9 @@ static void chooser_page_show(ChooserView& view, int page)
         }
     }
     if (view.pages > 1) {
-        const int16_t x0 = int16_t(120 - (CHOOSER_PAGE_BAR_PITCH / 2) * (view.pages - 1));
+        const int16_t x0 = int16_t(SCREEN_CENTRE_X - (CHOOSER_PAGE_BAR_PITCH / 2) * (view.pages - 1));
         for (int p = 0; p < view.pages; ++p) {
-            Sprite* s = sprite_create(SPRITE_CHOOSER_PAGES + p, digits_medium_image, MEDIUM_DIGIT_W, MEDIUM_DIGIT_H,
+            Sprite* s = sprite_create(SPRITE_CHOOSER_PAGES + p, digits_medium_image, PIC_DIGITS_MEDIUM,
                                       int16_t(x0 + CHOOSER_PAGE_BAR_PITCH * p), CHOOSER_PAGE_BAR_Y);
             // The page on show is marked in red.
             s->frame = int16_t(p + 1 + (p == page ? RED_DIGITS : 0));
@@ -411,7 +401,7 @@ static void chooser_opacity_set(const ChooserView& view, int16_t o)
 int16_t level_chooser(uint8_t file)
 {
     saved_flags_read(file);
-    sprite_create(SPRITE_CHOOSER_CAPTION, level_large_image, LEVEL_LARGE_W, LEVEL_LARGE_H, 120, 24);
+    sprite_create(SPRITE_CHOOSER_CAPTION, level_large_image, PIC_LEVEL_LARGE, SCREEN_CENTRE_X, 24);
     // The chooser reads the low half of the count; a profile from elsewhere may
     // say anything, but level numbers never pass MAX_LEVEL.
     int n = int16_t(profile.levels_open[progress_slot] & 0xFFFF);
@@ -428,10 +418,9 @@ int16_t level_chooser(uint8_t file)
     view.per_level = view.pages > 1 ? 3 : 2;
     chooser_page_show(view, view.pages - 1);
 
-    for (int16_t o = 2; o <= OPACITY_FULL; o += 3) {
+    fade_run(2, OPACITY_FULL, 3, [&](int16_t o) {
         chooser_opacity_set(view, o);
-        frame_step();
-    }
+    });
 
     int choice = -1;
     do {
@@ -455,10 +444,9 @@ int16_t level_chooser(uint8_t file)
         frame_step();
     } while (choice == -1);
 
-    for (int16_t o = 30; o >= 0; o -= 3) {
+    fade_run(30, 0, -3, [&](int16_t o) {
         chooser_opacity_set(view, o);
-        frame_step();
-    }
+    });
     sprite_active_set(SPRITE_CHOOSER_CAPTION, 0);
     for (int k = 0; k < (view.last - view.first) * view.per_level; ++k)
         sprite_active_set(SPRITE_CHOOSER_DIGITS + k, 0);
@@ -480,17 +468,17 @@ int16_t resume_question(uint8_t index, uint8_t file)
         return index;
     }
     const int16_t mid = int16_t(screen_height / 2);
-    sprite_create(SPRITE_QUESTION, load_question_image, 238, 20, 120, int16_t(mid - 40));
-    sprite_create(SPRITE_ANSWER_YES, yes_no_image, 54, 22, 60, int16_t(mid + 40));
-    Sprite* no = sprite_create(SPRITE_ANSWER_NO, yes_no_image, 54, 22, 180, int16_t(mid + 40));
+    sprite_create(SPRITE_QUESTION, load_question_image, PIC_LOAD_QUESTION, SCREEN_CENTRE_X, int16_t(mid - 40));
+    sprite_create(SPRITE_ANSWER_YES, yes_no_image, PIC_YES_NO, 60, int16_t(mid + 40));
+    Sprite* no = sprite_create(SPRITE_ANSWER_NO, yes_no_image, PIC_YES_NO, 180, int16_t(mid + 40));
     no->frame = 1;
-    sprite_create(SPRITE_QUESTION_LEVEL, level_large_image, LEVEL_LARGE_W, LEVEL_LARGE_H, 80, mid);
+    sprite_create(SPRITE_QUESTION_LEVEL, level_large_image, PIC_LEVEL_LARGE, 80, mid);
     const int level = index + 1;
     const int digits = level >= 100 ? 3 : 2;
-    const int16_t frames[3] = {int16_t(level >= 100 ? level / 100 : (level / 10) % 10),
-                               int16_t(level >= 100 ? (level / 10) % 10 : level % 10), int16_t(level % 10)};
+    int16_t frames[3];
+    digit_frames_split(level, digits, frames);
     for (int d = 0; d < digits; ++d) {
-        Sprite* s = sprite_create(SPRITE_QUESTION_DIGITS + d, digits_large_image, LARGE_DIGIT_W, LARGE_DIGIT_H,
+        Sprite* s = sprite_create(SPRITE_QUESTION_DIGITS + d, digits_large_image, PIC_DIGITS_LARGE,
                                   int16_t(160 + 20 * d), mid);
         s->frame = frames[d];
     }

@@ -1,10 +1,12 @@
 // The small steps every screen shares: loading and freeing its pictures,
-// writing sprite fields, waiting for a tap.
+// recomposing the whole screen, waiting for a tap.
 #include "game/ui.h"
 
 #include "assets/assets.h"
 #include "gfx/image.h"
-#include "scene/sprite.h"
+#include "gfx/pixel.h"
+#include "scene/compose.h"
+#include "shell/engine.h"
 #include "shell/frame.h"
 #include "shell/input.h"
 
@@ -20,28 +22,9 @@ void image_release(Image*& image)
     image = nullptr;
 }
 
-void sprite_opacity_set(int id, int16_t opacity)
+void screen_rect_full()
 {
-    if (Sprite* s = sprite_table[id])
-        s->opacity = opacity;
-}
-
-void sprite_active_set(int id, uint8_t active)
-{
-    if (Sprite* s = sprite_table[id])
-        s->active = active;
-}
-
-void sprite_frame_set(int id, int16_t frame)
-{
-    if (Sprite* s = sprite_table[id])
-        s->frame = frame;
-}
-
-void sprite_layer_set(int id, int16_t layer)
-{
-    if (Sprite* s = sprite_table[id])
-        s->layer = layer;
+    set_screen_rect(0, 0, SCREEN_WIDTH - 1, int16_t(screen_height - 1));
 }
 
 void tap_wait(bool freeze)

@@ -1,8 +1,10 @@
 // The user interface's fixed numbers: which sprite id shows what, which surface
 // slot holds what, and the few shared steps every screen takes (loading its
-// pictures, fading sprites, waiting for a tap).
+// pictures, waiting for a tap).
 #pragma once
 #include <cstdint>
+
+#include "assets/catalogue.h"
 
 struct Image;
 struct EmbeddedFile;
@@ -10,7 +12,6 @@ struct EmbeddedFile;
 // Surface slots.
 constexpr uint8_t PICTURE_SLOT = 0;     // a full-screen picture that is faded (instructions page)
 constexpr uint8_t TEXT_SLOT = 5;        // the game's text rows
-constexpr uint8_t EDGE_SLOT = 10;       // the puzzle's edge lines
 constexpr uint8_t CACHE_SLOT = 14;      // the unmoving part of the puzzle while dragging
 constexpr uint8_t BACKGROUND_SLOT = 15; // the jungle backdrop
 
@@ -48,18 +49,6 @@ constexpr int SPRITE_ANSWER_NO = 2062;
 constexpr int SPRITE_QUESTION_LEVEL = 2063;
 constexpr int SPRITE_QUESTION_DIGITS = 2064; // 2064..2066
 
-// Geometry of the shared pictures.
-constexpr int16_t CLOSE_X = 232, CLOSE_Y = 9, CLOSE_SIZE = 16;
-constexpr int16_t SMALL_DIGIT_W = 12, SMALL_DIGIT_H = 14;
-constexpr int16_t SMALL_COLON_FRAME = 10;
-constexpr int16_t LARGE_DIGIT_W = 25, LARGE_DIGIT_H = 30;
-constexpr int16_t MEDIUM_DIGIT_W = 20, MEDIUM_DIGIT_H = 24;
-constexpr int16_t RED_DIGITS = 10;           // frame offset of the red digits in the large and medium strips
-constexpr int16_t LEVEL_LARGE_W = 119, LEVEL_LARGE_H = 28;
-constexpr int16_t CREATURE_SIZE = 14;
-constexpr int16_t GLOW_SIZE = 20;
-constexpr int16_t PAUSE_BUTTON_SIZE = 44;
-
 constexpr int16_t UI_LAYER_CLOCK = 10;
 constexpr int16_t UI_LAYER_TITLE = 1;
 
@@ -73,13 +62,8 @@ void image_reload(Image*& image, const EmbeddedFile& file);
 // Frees *image (if any) and clears the pointer.
 void image_release(Image*& image);
 
-// Direct field writes on sprites that may never have been created: a missing
-// id is left alone.
-void sprite_opacity_set(int id, int16_t opacity);
-void sprite_active_set(int id, uint8_t active);
-void sprite_frame_set(int id, int16_t frame);
-void sprite_layer_set(int id, int16_t layer);
-
+// The whole screen is recomposed at the next frame (not just a changed strip).
+void screen_rect_full();
 // frame_step until the pointer is pressed. With freeze, the screen is not
 // recomposed while waiting (nothing on it changes).
 void tap_wait(bool freeze);

@@ -65,6 +65,29 @@ Sprite* sprite_create(int id, const Image* image, int16_t frame_w, int16_t frame
     return s;
 }
 
+Sprite* sprite_create(int id, const Image* image, const Picture& picture, int16_t cx, int16_t cy)
+{
+    return sprite_create(id, image, picture.cell_w, picture.cell_h, cx, cy);
+}
+
+void sprite_opacity_set(int id, int16_t opacity)
+{
+    if (Sprite* s = sprite_table[id])
+        s->opacity = opacity;
+}
+
+void sprite_active_set(int id, uint8_t active)
+{
+    if (Sprite* s = sprite_table[id])
+        s->active = active;
+}
+
+void sprite_frame_set(int id, int16_t frame)
+{
+    if (Sprite* s = sprite_table[id])
+        s->frame = frame;
+}
+
 void sprite_set_window(int id, int16_t x0, int16_t y0, int16_t x1, int16_t y1)
 {
     Sprite* s = sprite_table[id];

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "assets/catalogue.h"
+
 struct Image;
 
 constexpr int SPRITE_TABLE_SIZE = 4096;
@@ -39,6 +41,13 @@ extern int32_t highest_sprite_id;
 void sprite_table_clear();
 // Creates (or re-creates in place) sprite id showing frame 0 of image at (cx, cy).
 Sprite* sprite_create(int id, const Image* image, int16_t frame_w, int16_t frame_h, int16_t cx, int16_t cy);
+// The same with the frame cell of a catalogued picture.
+Sprite* sprite_create(int id, const Image* image, const Picture& picture, int16_t cx, int16_t cy);
+// Direct field writes on sprites that may never have been created: a missing
+// id is left alone.
+void sprite_opacity_set(int id, int16_t opacity);
+void sprite_active_set(int id, uint8_t active);
+void sprite_frame_set(int id, int16_t frame);
 void sprite_set_window(int id, int16_t x0, int16_t y0, int16_t x1, int16_t y1);
 // Draws the sprite's current frame into the back buffer. Compositor only.
 void sprite_draw(int id);

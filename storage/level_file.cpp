@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "storage/level_size.h"
 #include "storage/profile.h"
 #include "storage/save_file.h"
 
@@ -22,9 +23,10 @@ constexpr int VERTEX_RECORD_SIZE = 14;
 constexpr int MAX_FACING = 7;
 constexpr int SLOT_BUFFER_SIZE = SLOT_HEADER_SIZE + VERTEX_RECORD_SIZE * SAVED_MAX_VERTICES;
 
+// Slot k keeps level k + 1 of a track that is not sudden death (those are never saved).
 static constexpr int32_t slot_vertices(int32_t slot)
 {
-    return slot == 0 ? 6 : 5 * slot + 5;
+    return level_size(false, slot + 1);
 }
 
 static constexpr int32_t slot_size(int32_t slot)

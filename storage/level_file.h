@@ -2,8 +2,10 @@
 #pragma once
 #include <cstdint>
 
+#include "storage/level_size.h"
+
 constexpr int SAVED_FLAG_COUNT = 200;
-constexpr int SAVED_MAX_VERTICES = 512;
+constexpr int SAVED_MAX_VERTICES = LEVEL_MAX_VERTICES;
 constexpr int SAVED_MAX_DEGREE = 4;
 // The flags and the slots of all 200 levels: the longest file the layout gives
 // meaning to. A write reads no further and writes the file back cut to it, so

@@ -19,9 +19,9 @@ constexpr int OFFSET_BEST_TIMES = OFFSET_LEVELS_OPEN + 4 * LEVELS_OPEN_COUNT;
 constexpr int OFFSET_TOP_SCORES = OFFSET_BEST_TIMES + 2 * BEST_TIME_LEVELS;
 static_assert(OFFSET_TOP_SCORES + 4 * TOP_SCORE_COUNT == PROFILE_SIZE);
 
-// The file binding; set by profile_open, read by profile_read and profile_write.
+// The file `profile` is bound to (empty: none); set by profile_open, read by
+// profile_read and profile_write.
 static char profile_path[PROFILE_PATH_SIZE];
-static Profile* bound_record = nullptr;
 
 static void put16(uint8_t* p, uint32_t v)
 {
@@ -81,10 +81,9 @@ void profile_reset(Profile* record)
 }
 
 // Binds even when the file is missing, so the caller can write a fresh profile.
-uint8_t profile_open(const char* name, Profile* record)
+uint8_t profile_open(const char* name)
 {
     std::snprintf(profile_path, sizeof profile_path, "%s%s.sav", data_dir_prefix, name);
-    bound_record = record;
     FILE* f = save_file_open(profile_path);
     if (!f)
         return 0;
@@ -95,7 +94,7 @@ uint8_t profile_open(const char* name, Profile* record)
 
 uint8_t profile_read()
 {
-    if (!bound_record)
+    if (!profile_path[0])
         return 0;
     FILE* f = save_file_open(profile_path);
     if (!f)
@@ -103,7 +102,7 @@ uint8_t profile_read()
     uint8_t image[PROFILE_SIZE];
     const size_t got = std::fread(image, 1, sizeof image, f);
     std::fclose(f);
-    profile_decode(image, int32_t(got), bound_record);
+    profile_decode(image, int32_t(got), &profile);
     return 1;
 }
 
@@ -111,10 +110,10 @@ uint8_t profile_read()
 // the master copy and goes out again at the next change.
 uint8_t profile_write()
 {
-    if (!bound_record)
+    if (!profile_path[0])
         return 0;
     uint8_t image[PROFILE_SIZE];
-    profile_encode(*bound_record, image);
+    profile_encode(profile, image);
     return save_file_replace(profile_path, image, sizeof image);
 }
 

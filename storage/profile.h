@@ -8,7 +8,7 @@ constexpr int BEST_TIME_LEVELS = 100;
 constexpr int TOP_SCORE_COUNT = 10;
 constexpr int PROFILE_SIZE = 284;
 constexpr uint16_t BEST_TIME_CAP_S = 5999;
-constexpr uint32_t CLOCK_CAP_MS = 5999000;
+constexpr uint32_t CLOCK_CAP_MS = BEST_TIME_CAP_S * 1000u;  // 99:59, the most the clock shows
 
 struct Profile {
     int32_t profile_version;                // 2 when created
@@ -22,13 +22,13 @@ extern Profile profile;
 // Directory every file name of the game starts with: empty, the current directory.
 extern const char data_dir_prefix[];
 
-// Binds the file "<name>.sav" in the current directory to record; loads it and
-// returns 1 when it exists, else 0 with the record untouched. Anything but a
+// Binds the file "<name>.sav" in the current directory to `profile`; loads it
+// and returns 1 when it exists, else 0 with `profile` untouched. Anything but a
 // regular file under the name counts as no file (see save_file_open).
-uint8_t profile_open(const char* name, Profile* record);
-// Reloads the bound file over the record; 0 when unbound or the file will not open.
+uint8_t profile_open(const char* name);
+// Reloads the bound file over `profile`; 0 when unbound or the file will not open.
 uint8_t profile_read();
-// Replaces the bound file with the record's image (see save_file_replace);
+// Replaces the bound file with the image of `profile` (see save_file_replace);
 // 0, with the old file intact, when unbound or it fails.
 uint8_t profile_write();
 // The fresh-profile values: version 2, everything else 0.

@@ -23,6 +23,7 @@
 #include "game/flow.h"
 #include "game/graph.h"
 #include "game/layout.h"
+#include "game/level_clock.h"
 #include "game/mode.h"
 #include "game/play.h"
 #include "game/ui.h"
@@ -261,19 +262,20 @@ inline bool sprite_on(int id)
     const Sprite* s = sprite_table[id];
     return s && s->active && s->opacity > 0;
 }
-inline bool sprite_is(int id, int16_t w, int16_t h)
+// Whether sprite id is up showing a frame of the catalogued picture.
+inline bool sprite_is(int id, const Picture& picture)
 {
     const Sprite* s = sprite_table[id];
-    return s && s->active && s->w == w && s->h == h;
+    return s && s->active && s->w == picture.cell_w && s->h == picture.cell_h;
 }
 
 inline bool title_waiting()
 {
-    return sprite_is(SPRITE_TITLE, 240, 125) && sprite_table[SPRITE_TITLE]->opacity == 32 && !compose_enabled;
+    return sprite_is(SPRITE_TITLE, PIC_TITLE_LOGO) && sprite_table[SPRITE_TITLE]->opacity == 32 && !compose_enabled;
 }
 inline bool menu_waiting()
 {
-    return sprite_is(SPRITE_MENU_BASE, 217, 22) && sprite_table[SPRITE_MENU_BASE]->opacity == 32;
+    return sprite_is(SPRITE_MENU_BASE, PIC_MENU_CAPTIONS) && sprite_table[SPRITE_MENU_BASE]->opacity == 32;
 }
 // The menu's rows after the five modes'.
 constexpr int MENU_ROW_INSTRUCTIONS = 5;
@@ -283,11 +285,11 @@ constexpr int MENU_ROW_BEST_TIMES = 6;
 // circle once every creature has landed.
 inline bool demo_knotted_waiting()
 {
-    return sprite_is(SPRITE_DEMO_CAPTION, 240, 67);
+    return sprite_is(SPRITE_DEMO_CAPTION, PIC_TUTORIAL_DEMO);
 }
 inline bool demo_untangled_waiting()
 {
-    return sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled;
+    return sprite_is(SPRITE_DEMO_CAPTION, PIC_TUTORIAL_FREE_LINE) && !compose_enabled;
 }
 
 // A tap on a sprite where it stands.
@@ -348,35 +350,35 @@ inline bool in_play()
 }
 inline bool paused()
 {
-    return soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && sprite_is(SPRITE_PAUSE_CAPTION, 174, 43) &&
+    return soft_timer_modes[LEVEL_CLOCK] == TIMER_STOPPED && sprite_is(SPRITE_PAUSE_CAPTION, PIC_PAUSE_CAPTION) &&
            sprite_table[SPRITE_PAUSE_CAPTION]->opacity == 32;
 }
 inline bool new_record_waiting()
 {
-    return sprite_is(SPRITE_POPUP, 224, 76) && sprite_table[SPRITE_POPUP]->opacity == 32;
+    return sprite_is(SPRITE_POPUP, PIC_NEW_RECORD) && sprite_table[SPRITE_POPUP]->opacity == 32;
 }
 inline bool times_up_waiting()
 {
-    return sprite_is(SPRITE_POPUP, 209, 26) && sprite_is(SPRITE_POPUP_LOWER, 155, 91) &&
+    return sprite_is(SPRITE_POPUP, PIC_TIMES_UP) && sprite_is(SPRITE_POPUP_LOWER, PIC_GAME_OVER) &&
            sprite_table[SPRITE_POPUP_LOWER]->opacity == 32;
 }
 inline bool top_scores_waiting()
 {
-    return sprite_is(SPRITE_SCORES_CAPTION, 181, 23) && sprite_table[SPRITE_SCORES_CAPTION]->opacity == 28 &&
+    return sprite_is(SPRITE_SCORES_CAPTION, PIC_SCORES_CAPTIONS) && sprite_table[SPRITE_SCORES_CAPTION]->opacity == 28 &&
            !compose_enabled;
 }
 inline bool chooser_waiting()
 {
-    return sprite_is(SPRITE_CHOOSER_CAPTION, 119, 28) && sprite_table[SPRITE_CHOOSER_CAPTION]->y == 24 &&
+    return sprite_is(SPRITE_CHOOSER_CAPTION, PIC_LEVEL_LARGE) && sprite_table[SPRITE_CHOOSER_CAPTION]->y == 24 &&
            sprite_table[SPRITE_CHOOSER_CAPTION]->opacity == 32;
 }
 inline bool question_waiting()
 {
-    return sprite_is(SPRITE_ANSWER_YES, 54, 22) && sprite_is(SPRITE_QUESTION, 238, 20);
+    return sprite_is(SPRITE_ANSWER_YES, PIC_YES_NO) && sprite_is(SPRITE_QUESTION, PIC_LOAD_QUESTION);
 }
 inline bool shapes_waiting()
 {
-    return sprite_is(SPRITE_SELECT_CAPTION, 207, 23) && sprite_table[SPRITE_SELECT_CAPTION]->opacity == 32 &&
+    return sprite_is(SPRITE_SELECT_CAPTION, PIC_SELECT_SHAPE) && sprite_table[SPRITE_SELECT_CAPTION]->opacity == 32 &&
            !compose_enabled;
 }
 

@@ -18,6 +18,7 @@ decoder relies on.
 
 import io
 import os
+import re
 import sys
 
 sys.dont_write_bytecode = True
@@ -105,22 +106,26 @@ def build():
     return out
 
 
-# Every picture of the game: file stem -> (kind, width, height).
-PICTURE_TABLE = {
-    "title_logo": ("palette", 240, 125), "background": ("palette", 240, 321),
-    "menu_captions": ("rgba", 217, 154), "instructions": ("rgba", 240, 320),
-    "tutorial_free_line": ("rgba", 184, 64), "tutorial_cross": ("rgba", 216, 65),
-    "tutorial_demo": ("rgba", 240, 67), "select_shape": ("rgba", 207, 23),
-    "load_question": ("rgba", 238, 20), "yes_no": ("rgba", 54, 44),
-    "pause_button": ("rgba", 44, 44), "pause_caption": ("rgba", 174, 43),
-    "level_small": ("rgba", 75, 19), "time_small": ("rgba", 61, 19),
-    "level_large": ("rgba", 119, 28), "times_up": ("rgba", 209, 26),
-    "game_over": ("rgba", 155, 91), "new_record": ("rgba", 224, 76),
-    "scores_captions": ("rgba", 181, 46), "digits_large": ("rgba", 25, 600),
-    "digits_medium": ("rgba", 20, 480), "digits_small": ("rgba", 12, 154),
-    "font_grid": ("rgba", 512, 128), "square": ("rgba", 20, 20),
-    "close_icon": ("rgba", 16, 16), "vertex_strip": ("gif", 14, 336),
-}
+CATALOGUE = os.path.join(ASSETS, "catalogue.h")
+KINDS = {"PICTURE_PALETTE": "palette", "PICTURE_RGBA": "rgba", "PICTURE_GIF": "gif"}
+
+
+def read_catalogue(path=CATALOGUE):
+    """Every picture of the game, file stem -> (kind, width, height), read from
+    the catalogue header the game itself places its sprites by."""
+    table = {}
+    pattern = re.compile(r"^constexpr Picture PIC_(\w+) = \{(PICTURE_\w+), (\d+), (\d+), \d+, \d+, \d+\};$")
+    with open(path) as f:
+        for line in f:
+            m = pattern.match(line.strip())
+            if m:
+                table[m.group(1).lower()] = (KINDS[m.group(2)], int(m.group(3)), int(m.group(4)))
+    if not table:
+        sys.exit("no pictures found in " + path)
+    return table
+
+
+PICTURE_TABLE = read_catalogue()
 
 
 def rgb565(r, g, b):

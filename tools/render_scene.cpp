@@ -93,6 +93,12 @@ Sprite* place(const Image* image, int16_t cell_w, int16_t cell_h, int16_t frame,
     return s;
 }
 
+// The same with the frame cell of a catalogued picture.
+Sprite* place(const Image* image, const Picture& picture, int16_t frame, int16_t x, int16_t y, int16_t layer = 1)
+{
+    return place(image, picture.cell_w, picture.cell_h, frame, x, y, layer);
+}
+
 // A whole picture by its top-left corner (the sprite itself is placed by its centre).
 Sprite* place_at(const Image* image, int16_t left, int16_t top, int16_t layer = 1)
 {
@@ -131,10 +137,10 @@ void screen_keep(int index)
 void screen_title(const Pictures& p)
 {
     screen_clear();
-    place(p.close_icon, 16, 16, 0, 232, 9);
-    place(p.logo, 240, 125, 0, 120, 154);
-    place(p.pause_caption, 174, 43, 0, 120, 44);
-    place(p.new_record, 224, 76, 0, 120, 262);
+    place(p.close_icon, PIC_CLOSE_ICON, 0, 232, 9);
+    place(p.logo, PIC_TITLE_LOGO, 0, 120, 154);
+    place(p.pause_caption, PIC_PAUSE_CAPTION, 0, 120, 44);
+    place(p.new_record, PIC_NEW_RECORD, 0, 120, 262);
     screen_compose();
     screen_keep(0);
 }
@@ -144,14 +150,14 @@ void screen_captions(const Pictures& p)
 {
     screen_clear();
     for (int16_t row = 0; row < 7; ++row)
-        place(p.menu, 217, 22, row, 120, int16_t(14 + 22 * row));
+        place(p.menu, PIC_MENU_CAPTIONS, row, 120, int16_t(14 + 22 * row));
     place_at(p.select_shape, 16, 160);
     place_at(p.load_question, 1, 184);
-    place(p.scores, 181, 23, 0, 120, 218);
-    place(p.scores, 181, 23, 1, 120, 241);
+    place(p.scores, PIC_SCORES_CAPTIONS, 0, 120, 218);
+    place(p.scores, PIC_SCORES_CAPTIONS, 1, 120, 241);
     place_at(p.times_up, 15, 256);
-    place(p.yes_no, 54, 22, 0, 60, 297);
-    place(p.yes_no, 54, 22, 1, 180, 297);
+    place(p.yes_no, PIC_YES_NO, 0, 60, 297);
+    place(p.yes_no, PIC_YES_NO, 1, 180, 297);
     screen_compose();
     screen_keep(1);
 }
@@ -164,10 +170,10 @@ void screen_tutorial(const Pictures& p)
     place_at(p.cross, 12, 72);
     place_at(p.free_line, 28, 140);
     place_at(p.game_over, 2, 214);
-    place(p.digits_large, 25, 30, 4, 184, 240);
-    place(p.digits_large, 25, 30, 12, 209, 240);
-    place(p.digits_medium, 20, 24, 3, 186, 284);
-    place(p.digits_medium, 20, 24, 19, 208, 284);
+    place(p.digits_large, PIC_DIGITS_LARGE, 4, 184, 240);
+    place(p.digits_large, PIC_DIGITS_LARGE, 12, 209, 240);
+    place(p.digits_medium, PIC_DIGITS_MEDIUM, 3, 186, 284);
+    place(p.digits_medium, PIC_DIGITS_MEDIUM, 19, 208, 284);
     screen_compose();
     screen_keep(2);
 }
@@ -181,20 +187,20 @@ void screen_play(const Pictures& p)
     // Clock 12:34 where the game puts it (2050 + i at x = 146 - 13 i).
     const int16_t clock[5] = {4, 3, 10, 2, 1};
     for (int i = 0; i < 5; ++i)
-        place(p.digits_small, 12, 14, clock[i], int16_t(146 - 13 * i), 14, 10);
-    place(p.close_icon, 16, 16, 0, 232, 9);
-    place(p.level_small, 75, 19, 0, 44, 40);
-    place(p.time_small, 61, 19, 0, 200, 40);
+        place(p.digits_small, PIC_DIGITS_SMALL, clock[i], int16_t(146 - 13 * i), 14, 10);
+    place(p.close_icon, PIC_CLOSE_ICON, 0, 232, 9);
+    place(p.level_small, PIC_LEVEL_SMALL, 0, 44, 40);
+    place(p.time_small, PIC_TIME_SMALL, 0, 200, 40);
     for (int16_t d = 0; d < 11; ++d)
-        place(p.digits_small, 12, 14, d, int16_t(36 + 16 * d), 62);
+        place(p.digits_small, PIC_DIGITS_SMALL, d, int16_t(36 + 16 * d), 62);
 
     // Three rows of eight creatures, one row per coat, every facing.
     for (int id = 0; id < 24; ++id) {
         int16_t x = int16_t(22 + (id % 8) * 28);
         int16_t y = int16_t(92 + (id / 8) * 30);
-        Sprite* glow = sprite_create(GLOW_BASE + id, p.square, 20, 20, x, y);
+        Sprite* glow = sprite_create(GLOW_BASE + id, p.square, PIC_SQUARE, x, y);
         glow->layer = GLOW_LAYER;
-        Sprite* creature = sprite_create(id, p.creatures, 14, 14, x, y);
+        Sprite* creature = sprite_create(id, p.creatures, PIC_VERTEX_STRIP, x, y);
         creature->frame = int16_t(id);
         creature->layer = CREATURE_LAYER;
     }
@@ -211,12 +217,12 @@ void screen_play(const Pictures& p)
         shape_add_line(EDGE_SLOT, 4, 162 + 8 * k, 236, 174 + 6 * k, (k & 1) ? EDGE_FREE : EDGE_CROSSING, 32);
     }
     for (int16_t d = 0; d < 10; ++d)
-        place(p.digits_medium, 20, 24, int16_t(d + (d & 1) * 10), int16_t(12 + 24 * d), 230);
+        place(p.digits_medium, PIC_DIGITS_MEDIUM, int16_t(d + (d & 1) * 10), int16_t(12 + 24 * d), 230);
 
-    place(p.level_large, 119, 28, 0, 91, 304);
-    place(p.digits_large, 25, 30, 1, 171, 304);
-    place(p.digits_large, 25, 30, 7, 198, 304);
-    place(p.pause_button, 44, 44, 0, 226, 306);
+    place(p.level_large, PIC_LEVEL_LARGE, 0, 91, 304);
+    place(p.digits_large, PIC_DIGITS_LARGE, 1, 171, 304);
+    place(p.digits_large, PIC_DIGITS_LARGE, 7, 198, 304);
+    place(p.pause_button, PIC_PAUSE_BUTTON, 0, 226, 306);
     text_row_set(TEXT_SLOT, 0, 0, 250, 239, 320, "0123456789", 0, 5, 32, 1, 0, TEXT_ALIGN_CENTRE, 0, 100);
     text_row_set(TEXT_SLOT, 1, 0, 267, 239, 320, "2024 96 1", 0, 5, 32, 1, 0, TEXT_ALIGN_CENTRE, 0, 100);
 

@@ -78,11 +78,11 @@ std::vector<Step> session()
         wait_for(menu_waiting), shoot("menu"), menu_row(5),
 
         // The instructions: the knotted demonstration, the lines coming free, the page.
-        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, 240, 67); }), settle(2),
+        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, PIC_TUTORIAL_DEMO); }), settle(2),
         shoot("instructions_knotted"), tap_at(120, 100),
-        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, 216, 65); }),
+        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, PIC_TUTORIAL_CROSS); }),
         settle(2 * DEMO_SLIDE + DEMO_SLIDE / 2), shoot("instructions_demo"),
-        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, 184, 64) && !compose_enabled; }),
+        wait_for([] { return sprite_is(SPRITE_DEMO_CAPTION, PIC_TUTORIAL_FREE_LINE) && !compose_enabled; }),
         shoot("instructions_untangled"), tap_at(120, 100),
         wait_for([] {
             return surface_slots[PICTURE_SLOT].in_use && surface_slots[PICTURE_SLOT].opacity == OPACITY_FULL &&
@@ -112,7 +112,7 @@ std::vector<Step> session()
         // Back at the title: the menu has its seventh row now.
         wait_for(title_waiting), tap_at(120, 200),
         wait_for(menu_waiting), shoot("menu_hiscores"), menu_row(6),
-        wait_for([] { return sprite_is(SPRITE_LIST_HEAD_LEVEL, 75, 19) && !sprite_on(SPRITE_MENU_BASE); }),
+        wait_for([] { return sprite_is(SPRITE_LIST_HEAD_LEVEL, PIC_LEVEL_SMALL) && !sprite_on(SPRITE_MENU_BASE); }),
         settle(2), shoot("best_times"), tap_at(120, 160),
 
         // Classic again: the chooser with level 4 in red, and the question.

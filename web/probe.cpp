@@ -4,6 +4,7 @@
 #include <emscripten.h>
 
 #include "game/graph.h"
+#include "game/level_clock.h"
 #include "game/play.h"
 #include "geometry/trig.h"
 #include "scene/sprite.h"

@@ -13,10 +13,13 @@
 
 #include "game/flow.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/layout.h"
 #include "game/level.h"
 #include "game/mode.h"
+#include "game/pause_screen.h"
 #include "game/play.h"
+#include "game/play_internal.h"
 #include "game/recolour.h"
 #include "game/ui.h"
 #include "geometry/random.h"

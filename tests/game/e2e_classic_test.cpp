@@ -3,6 +3,7 @@
 // a saved game that will not load gives a fresh level and loses its mark.
 #include "support/game_driver.h"
 
+#include "game/level_clock.h"
 #include "game/screens.h"
 #include "storage/level_file.h"
 

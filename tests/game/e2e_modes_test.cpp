@@ -6,7 +6,9 @@
 #include <string>
 
 #include "game/hiscores.h"
+#include "game/level_clock.h"
 #include "game/screens.h"
+#include "game/screens_internal.h"
 #include "storage/level_file.h"
 
 namespace {
@@ -206,7 +208,7 @@ TEST_F(GameTest, BestTimesListPagesThroughEveryRecordedLevel)
 
     const Played played = steps_play({
         menu_choose(MENU_ROW_BEST_TIMES),
-        on([] { return sprite_is(SPRITE_LIST_HEAD_LEVEL, 75, 19) && !sprite_on(SPRITE_MENU_BASE); },
+        on([] { return sprite_is(SPRITE_LIST_HEAD_LEVEL, PIC_LEVEL_SMALL) && !sprite_on(SPRITE_MENU_BASE); },
            [](GameDriver& d) {
                // Page one: levels 1..18; level 1 took 40 s, level 18 took 159 s.
                EXPECT_EQ(sprite_get(5)->frame, 0);

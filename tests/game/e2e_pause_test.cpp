@@ -6,6 +6,7 @@
 
 #include "gfx/pixel.h"
 #include "scene/compose.h"
+#include "game/level_clock.h"
 
 // The picture on show is the scene as it now stands: the puzzle hidden and
 // PAUSE up, whichever way the pause was entered.

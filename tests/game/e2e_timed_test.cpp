@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/level.h"
+#include "game/level_clock.h"
 
 TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
 {
@@ -15,7 +16,7 @@ TEST_F(GameTest, TimeAttackLevelOneLeftAloneRunsOutAfterThirtySeconds)
     const auto clock_watch = [&] {
         if (in_play() && soft_timers[LEVEL_CLOCK] == 10025)
             clock_at_ten = clock_text();
-        if (sprite_is(SPRITE_POPUP, 209, 26) && clock_at_popup == 0) {
+        if (sprite_is(SPRITE_POPUP, PIC_TIMES_UP) && clock_at_popup == 0) {
             clock_at_popup = soft_timers[LEVEL_CLOCK];
             clock_at_popup_text = clock_text();
         }

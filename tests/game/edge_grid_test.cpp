@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/edge_grid.h"
+#include "game/edge_grid_internal.h"
 #include "game/graph.h"
 #include "game/graph_support.h"
 

@@ -11,6 +11,7 @@
 #include "game/edge_grid.h"
 #include "game/graph.h"
 #include "testkit/graph_oracle.h"
+#include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"
@@ -31,7 +32,7 @@ static std::vector<int32_t> graph_snapshot()
         for (int k = 0; k < v.degree; ++k)
             shot.push_back(v.neighbours[k]);
     }
-    for (const ShapeNode* n = surface_slots[EDGE_SHAPE_LIST].shape_list; n; n = n->next)
+    for (const ShapeNode* n = surface_slots[EDGE_SLOT].shape_list; n; n = n->next)
         shot.insert(shot.end(), {n->x0, n->y0, n->x1, n->y1, n->colour, n->opacity});
     return shot;
 }
@@ -72,7 +73,7 @@ protected:
     // to `tries` partners, joined when both have room and are not yet adjacent.
     static void random_graph_make(const std::vector<std::pair<int32_t, int32_t>>& points, TestRandom& rng, int tries)
     {
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         const int n = int(points.size());
         vertex_count = uint16_t(n);
         for (int i = 0; i < n; ++i)
@@ -97,7 +98,7 @@ protected:
     {
         SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " n " << n << " shape " << shape << " seed " << seed);
         game_mode = mode;
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         literal_build_graph(n);
         const std::vector<int32_t> literal_built = graph_snapshot();
@@ -105,7 +106,7 @@ protected:
         const std::vector<int32_t> literal_thrown = graph_snapshot();
         const int32_t literal_next = random_next();
 
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         build_graph(n);
         ASSERT_EQ(graph_snapshot(), literal_built);
@@ -270,7 +271,7 @@ TEST_F(GraphDifferential, CrossingsJustPastAnEnd)
             points.push_back({px - ox, py - oy});
             points.push_back({px + ox, py + oy});
         }
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         vertex_count = uint16_t(points.size());
         for (int i = 0; i < vertex_count; ++i)
             vertex_create(i, int16_t(points[i].first), int16_t(points[i].second));

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"
@@ -49,7 +50,7 @@ protected:
     // A generated, scattered, turned level of n vertices.
     static void level_make(int n, uint32_t seed)
     {
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         build_graph(n);
         scatter_on_layout(n, LAYOUT_PENTAGON);
@@ -130,7 +131,7 @@ TEST_F(GraphFileTest, UnsoundSlotLeavesThePuzzleAlone)
     saved_elapsed = 55;
     std::vector<Vertex> before(vertices, vertices + MAX_VERTICES);
     std::vector<const ShapeNode*> lines;
-    for (const ShapeNode* n = surface_slots[EDGE_SHAPE_LIST].shape_list; n; n = n->next)
+    for (const ShapeNode* n = surface_slots[EDGE_SLOT].shape_list; n; n = n->next)
         lines.push_back(n);
 
     EXPECT_EQ(graph_load(1, 6), 0);
@@ -140,7 +141,7 @@ TEST_F(GraphFileTest, UnsoundSlotLeavesThePuzzleAlone)
     EXPECT_EQ(saved_elapsed, 55u);
     EXPECT_EQ(std::memcmp(before.data(), vertices, sizeof vertices), 0);
     std::vector<const ShapeNode*> after;
-    for (const ShapeNode* n = surface_slots[EDGE_SHAPE_LIST].shape_list; n; n = n->next)
+    for (const ShapeNode* n = surface_slots[EDGE_SLOT].shape_list; n; n = n->next)
         after.push_back(n);
     EXPECT_EQ(after, lines);
 }

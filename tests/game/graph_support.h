@@ -53,14 +53,14 @@ protected:
         glow_ = Image{glow_pixels_, nullptr, nullptr, nullptr, nullptr, FORMAT_RGB565, 1, 20, 20};
         vertex_strip_image = &strip_;
         glow_image = &glow_;
-        shape_list_open(EDGE_SHAPE_LIST);
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_open(EDGE_SLOT);
+        shape_list_clear(EDGE_SLOT);
         vertex_count = 0;
     }
 
     void TearDown() override
     {
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         vertex_count = 0;
         vertex_strip_image = nullptr;
         glow_image = nullptr;
@@ -69,7 +69,7 @@ protected:
     static int edge_nodes_count()
     {
         int count = 0;
-        for (const ShapeNode* n = surface_slots[EDGE_SHAPE_LIST].shape_list; n; n = n->next)
+        for (const ShapeNode* n = surface_slots[EDGE_SLOT].shape_list; n; n = n->next)
             ++count;
         return count;
     }

@@ -123,7 +123,7 @@ TEST_F(GraphTest, AddEdgeSharesOneLine)
     EXPECT_EQ(vertices[2].edge_lines[0], second);
     EXPECT_NE(first, second);
     EXPECT_EQ(edge_nodes_count(), 2);
-    EXPECT_EQ(surface_slots[EDGE_SHAPE_LIST].shape_list, first);
+    EXPECT_EQ(surface_slots[EDGE_SLOT].shape_list, first);
     EXPECT_EQ(first->next, second);
     EXPECT_EQ(first->kind, SHAPE_LINE);
     EXPECT_EQ(first->colour, 0x0000);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/hiscores.h"
+#include "game/hiscores_internal.h"
 
 class HiscoresTest : public GameWorldTest {
 protected:

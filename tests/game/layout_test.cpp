@@ -6,8 +6,10 @@
 #include <utility>
 #include <vector>
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
+#include "game/layout_internal.h"
 #include "game/mode.h"
 #include "geometry/random.h"
 #include "scene/shape.h"
@@ -236,7 +238,7 @@ TEST_F(GenerationTest, ChordsAppearOutsideBabyBrains)
 {
     int chords = 0;
     for (uint32_t seed = 1; seed <= 20; ++seed) {
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         build_graph(15);
         chords += graph_check(15, false) - 15;
@@ -250,7 +252,7 @@ TEST_F(GenerationTest, ScatterRethrowsASolvedRing)
     // of these seeds need a second throw; the result must never be solved.
     game_mode = MODE_BABY_BRAINS;
     for (uint32_t seed = 0; seed < 300; ++seed) {
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         build_graph(6);
         scatter_on_layout(6, LAYOUT_CIRCLE);
@@ -276,7 +278,7 @@ TEST_F(GenerationTest, SweepOverModesSizesAndSeeds)
                 const uint32_t seed = uint32_t(mode * 100003 + t * 101 + s);
                 const int shape = int((seed + uint32_t(t)) % LAYOUT_SHAPE_COUNT);
                 SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " level " << t << " seed " << seed << " shape " << shape);
-                shape_list_clear(EDGE_SHAPE_LIST);
+                shape_list_clear(EDGE_SLOT);
                 random_seed(seed);
                 build_graph(n);
                 ASSERT_EQ(vertex_count, n);

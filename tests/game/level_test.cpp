@@ -5,7 +5,12 @@
 #include <string>
 
 #include "game/hiscores.h"
+#include "game/hiscores_internal.h"
 #include "game/level.h"
+#include "game/level_caption.h"
+#include "game/level_clock.h"
+#include "game/level_internal.h"
+#include "game/pause_screen.h"
 #include "storage/level_file.h"
 
 TEST_F(GameWorldTest, HudPutsTheClockAndTheLevelCaptionInPlace)

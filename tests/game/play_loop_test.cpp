@@ -3,6 +3,8 @@
 #include "support/game_driver.h"
 
 #include "game/level.h"
+#include "game/level_clock.h"
+#include "game/pause_screen.h"
 
 namespace {
 

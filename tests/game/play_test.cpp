@@ -5,6 +5,12 @@
 #include "gfx/image.h"
 #include "gfx/pixel.h"
 #include "scene/compose.h"
+#include "game/level_caption.h"
+#include "game/level_clock.h"
+#include "game/pause_screen.h"
+#include "game/play_internal.h"
+#include "game/shared_pictures.h"
+#include "game/times_up_screen.h"
 
 TEST_F(GameWorldTest, PickTakesTheNearestVertexAndTheLowerIndexOnATie)
 {
@@ -162,7 +168,7 @@ protected:
     {
         GameWorldTest::SetUp();
         for (int i = 0; i < CLOCK_SPRITES; ++i) {
-            Sprite* s = sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, 12, 14, int16_t(146 - 13 * i), 14);
+            Sprite* s = sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, PIC_DIGITS_SMALL, int16_t(146 - 13 * i), 14);
             s->frame = i == 2 ? 10 : 0;
         }
     }
@@ -230,7 +236,7 @@ TEST_F(ClockTest, OnlyTheClockStripIsRecomposedWhenNothingElseMoves)
 TEST_F(GameWorldTest, CaptionStaysUntilTheFirstTouchThenFadesAndStaysGone)
 {
     for (int k = 0; k < 3; ++k)
-        sprite_create(SPRITE_LEVEL_CAPTION + k, digits_large_image, 25, 30, 100, 300);
+        sprite_create(SPRITE_LEVEL_CAPTION + k, digits_large_image, PIC_DIGITS_LARGE, 100, 300);
     caption_fade = 32;
     pointer_pressed = 0;
     compose_enabled = 0;
@@ -264,7 +270,7 @@ TEST_F(GameWorldTest, TimeRunsOutOnlyInTheTimedModes)
 {
     puzzle_make({{60, 100}, {180, 100}, {120, 220}, {100, 100}, {30, 30}, {200, 200}}, {});
     for (int i = 0; i < CLOCK_SPRITES; ++i)
-        sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, 12, 14, int16_t(146 - 13 * i), 14);
+        sprite_create(SPRITE_CLOCK_BASE + i, digits_small_image, PIC_DIGITS_SMALL, int16_t(146 - 13 * i), 14);
     game_mode = MODE_CLASSIC;
     soft_timers[LEVEL_CLOCK] = 5999000;
     EXPECT_EQ(time_check(1), 1);

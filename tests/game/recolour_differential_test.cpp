@@ -9,6 +9,7 @@
 
 #include "game/edge_grid.h"
 #include "game/graph.h"
+#include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"
 #include "game/mode.h"
@@ -59,7 +60,7 @@ protected:
     static void level_make(uint8_t mode, int n, int shape, uint32_t seed)
     {
         game_mode = mode;
-        shape_list_clear(EDGE_SHAPE_LIST);
+        shape_list_clear(EDGE_SLOT);
         random_seed(seed);
         build_graph(n);
         scatter_on_layout(n, shape);
@@ -199,7 +200,7 @@ TEST_F(RecolourDifferential, ANewGraphIsNeverTakenForTheOneKept)
     ASSERT_NO_FATAL_FAILURE(expect_rule("a new level of the same size", 0));
     ASSERT_NO_FATAL_FAILURE(drag(rng, 20, "second level"));
     // The same positions with one edge fewer: the adjacency alone differs.
-    shape_list_clear(EDGE_SHAPE_LIST);
+    shape_list_clear(EDGE_SLOT);
     const int n = vertex_count;
     std::vector<std::pair<int16_t, int16_t>> places;
     for (int i = 0; i < n; ++i)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/screens.h"
+#include "game/screens_internal.h"
 #include "storage/level_file.h"
 
 TEST(ChooserLayout, FewLevelsUseLargeDigitsFourToARow)
@@ -91,7 +92,7 @@ protected:
     void SetUp() override
     {
         GameWorldTest::SetUp();
-        profile_open("Zembrolfink", &profile);
+        profile_open("Zembrolfink");
         profile_reset(&profile);
     }
 };

@@ -4,6 +4,7 @@
 // time attack and sudden death) and quits from the title. Nothing may leak,
 // and the heap must stay flat once every screen has been seen.
 #include "support/game_driver.h"
+#include "game/level_clock.h"
 
 #include <cerrno>
 #include <chrono>

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "assets/assets.h"
+#include "assets/catalogue.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
 #include "gfx/pixel.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-struct Picture {
+struct EmbeddedPicture {
     const EmbeddedFile* file;
     const char* name;
     int width;
@@ -22,20 +23,38 @@ struct Picture {
     bool palette;     // colour type 3, no transparency: opaque and solid
 };
 
-const Picture PICTURES[] = {
-    {&img_title_logo, "title_logo", 240, 125, true}, {&img_background, "background", 240, 321, true},
-    {&img_menu_captions, "menu_captions", 217, 154, false}, {&img_instructions, "instructions", 240, 320, false},
-    {&img_tutorial_free_line, "tutorial_free_line", 184, 64, false},
-    {&img_tutorial_cross, "tutorial_cross", 216, 65, false}, {&img_tutorial_demo, "tutorial_demo", 240, 67, false},
-    {&img_select_shape, "select_shape", 207, 23, false}, {&img_load_question, "load_question", 238, 20, false},
-    {&img_yes_no, "yes_no", 54, 44, false}, {&img_pause_button, "pause_button", 44, 44, false},
-    {&img_pause_caption, "pause_caption", 174, 43, false}, {&img_level_small, "level_small", 75, 19, false},
-    {&img_time_small, "time_small", 61, 19, false}, {&img_level_large, "level_large", 119, 28, false},
-    {&img_times_up, "times_up", 209, 26, false}, {&img_game_over, "game_over", 155, 91, false},
-    {&img_new_record, "new_record", 224, 76, false}, {&img_scores_captions, "scores_captions", 181, 46, false},
-    {&img_digits_large, "digits_large", 25, 600, false}, {&img_digits_medium, "digits_medium", 20, 480, false},
-    {&img_digits_small, "digits_small", 12, 154, false}, {&img_font_grid, "font_grid", 512, 128, false},
-    {&img_square, "square", 20, 20, false}, {&img_close_icon, "close_icon", 16, 16, false},
+// Sizes and kinds come from the catalogue the game places its sprites by.
+constexpr EmbeddedPicture entry(const EmbeddedFile* file, const char* name, const Picture& picture)
+{
+    return {file, name, picture.width, picture.height, picture.kind == PICTURE_PALETTE};
+}
+
+const EmbeddedPicture PICTURES[] = {
+    entry(&img_title_logo, "title_logo", PIC_TITLE_LOGO),
+    entry(&img_background, "background", PIC_BACKGROUND),
+    entry(&img_menu_captions, "menu_captions", PIC_MENU_CAPTIONS),
+    entry(&img_instructions, "instructions", PIC_INSTRUCTIONS),
+    entry(&img_tutorial_free_line, "tutorial_free_line", PIC_TUTORIAL_FREE_LINE),
+    entry(&img_tutorial_cross, "tutorial_cross", PIC_TUTORIAL_CROSS),
+    entry(&img_tutorial_demo, "tutorial_demo", PIC_TUTORIAL_DEMO),
+    entry(&img_select_shape, "select_shape", PIC_SELECT_SHAPE),
+    entry(&img_load_question, "load_question", PIC_LOAD_QUESTION),
+    entry(&img_yes_no, "yes_no", PIC_YES_NO),
+    entry(&img_pause_button, "pause_button", PIC_PAUSE_BUTTON),
+    entry(&img_pause_caption, "pause_caption", PIC_PAUSE_CAPTION),
+    entry(&img_level_small, "level_small", PIC_LEVEL_SMALL),
+    entry(&img_time_small, "time_small", PIC_TIME_SMALL),
+    entry(&img_level_large, "level_large", PIC_LEVEL_LARGE),
+    entry(&img_times_up, "times_up", PIC_TIMES_UP),
+    entry(&img_game_over, "game_over", PIC_GAME_OVER),
+    entry(&img_new_record, "new_record", PIC_NEW_RECORD),
+    entry(&img_scores_captions, "scores_captions", PIC_SCORES_CAPTIONS),
+    entry(&img_digits_large, "digits_large", PIC_DIGITS_LARGE),
+    entry(&img_digits_medium, "digits_medium", PIC_DIGITS_MEDIUM),
+    entry(&img_digits_small, "digits_small", PIC_DIGITS_SMALL),
+    entry(&img_font_grid, "font_grid", PIC_FONT_GRID),
+    entry(&img_square, "square", PIC_SQUARE),
+    entry(&img_close_icon, "close_icon", PIC_CLOSE_ICON),
 };
 
 // Walks every row of a span list: pairs (formats 1, 2; a row ends with the
@@ -68,7 +87,7 @@ void expect_spans_cover_rows(const Image* image, const char* name)
 
 TEST(EmbeddedArt, EveryPngHasItsCatalogueSizeAndKind)
 {
-    for (const Picture& p : PICTURES) {
+    for (const EmbeddedPicture& p : PICTURES) {
         uint16_t* pixels = png_decode_rgb565(nullptr, p.file->data, p.file->size);
         ASSERT_NE(pixels, nullptr) << p.name;
         EXPECT_EQ(png_width, p.width) << p.name;
@@ -83,7 +102,7 @@ TEST(EmbeddedArt, EveryPngHasItsCatalogueSizeAndKind)
 
 TEST(EmbeddedArt, PicturesLoadAsImagesWithSpanListsWhereTransparent)
 {
-    for (const Picture& p : PICTURES) {
+    for (const EmbeddedPicture& p : PICTURES) {
         if (p.width > 255)
             continue;   // the glyph sheet is only ever cut into a font
         Image* image = load_image(p.file->data, p.file->size);

@@ -19,7 +19,7 @@ protected:
     // Binds the fresh directory's profile file, as start-up does, with a fresh record.
     void bind_fresh()
     {
-        ASSERT_EQ(profile_open("Zembrolfink", &profile), 0);
+        ASSERT_EQ(profile_open("Zembrolfink"), 0);
         profile_reset(&profile);
     }
 };
@@ -28,7 +28,7 @@ TEST_F(ProfileTest, FirstRunWritesVersionTwoAndZeros)
 {
     Profile before;
     std::memcpy(&before, &profile, sizeof profile);
-    EXPECT_EQ(profile_open("Zembrolfink", &profile), 0);
+    EXPECT_EQ(profile_open("Zembrolfink"), 0);
     EXPECT_EQ(std::memcmp(&before, &profile, sizeof profile), 0) << "a missing file leaves the record alone";
     EXPECT_FALSE(file_exists(PROFILE_FILE));
 
@@ -69,7 +69,7 @@ TEST_F(ProfileTest, LittleEndianLayoutAndRoundTrip)
 
     Profile saved = profile;
     std::memset(&profile, 0, sizeof profile);
-    ASSERT_EQ(profile_open("Zembrolfink", &profile), 1);
+    ASSERT_EQ(profile_open("Zembrolfink"), 1);
     EXPECT_EQ(profile.profile_version, saved.profile_version);
     EXPECT_EQ(std::memcmp(profile.levels_open, saved.levels_open, sizeof saved.levels_open), 0);
     EXPECT_EQ(std::memcmp(profile.best_times, saved.best_times, sizeof saved.best_times), 0);
@@ -80,7 +80,7 @@ TEST_F(ProfileTest, ShortAndLongFiles)
 {
     // Six bytes: the version and the low half of levels_open[0]; everything else reads 0.
     file_put(PROFILE_FILE, {2, 0, 0, 0, 0x05, 0x01});
-    ASSERT_EQ(profile_open("Zembrolfink", &profile), 1);
+    ASSERT_EQ(profile_open("Zembrolfink"), 1);
     EXPECT_EQ(profile.profile_version, 2);
     EXPECT_EQ(profile.levels_open[0], 0x0105u);
     EXPECT_EQ(profile.levels_open[1], 0u);

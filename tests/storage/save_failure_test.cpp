@@ -35,7 +35,7 @@ struct SaveCase {
 
 static void profile_prepare_existing()
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     profile.levels_open[0] = 5;
     profile.best_times[3] = 42;
@@ -46,7 +46,7 @@ static void profile_prepare_existing()
 
 static void profile_prepare_first_run()
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
 }
 

@@ -86,10 +86,10 @@ TEST(SaveFileTest, NamedPipesAreNoFileAndAreNeverReplaced)
     ASSERT_EQ(mkfifo("ZembrolShape0.lvl", 0666), 0);
     const int status = child_run(
         [] {
-            static Profile p;
+            Profile& p = profile;
             std::memset(&p, 0x5A, sizeof p);
             Profile untouched = p;
-            if (profile_open("Zembrolfink", &p) != 0 || std::memcmp(&p, &untouched, sizeof p) != 0)
+            if (profile_open("Zembrolfink") != 0 || std::memcmp(&p, &untouched, sizeof p) != 0)
                 return 1;
             if (profile_read() != 0)
                 return 2;
@@ -142,7 +142,7 @@ TEST(SaveFileTest, SavesGoThroughLinksToTheirTargets)
     ASSERT_EQ(chmod("keep/real.sav", 0640), 0);
     ASSERT_EQ(symlink("real.sav", "keep/hop.sav"), 0);
     ASSERT_EQ(symlink("keep/hop.sav", "Zembrolfink.sav"), 0);
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     profile.levels_open[0] = 7;
     profile.top_scores[0] = 4321;
@@ -154,9 +154,9 @@ TEST(SaveFileTest, SavesGoThroughLinksToTheirTargets)
     struct stat st;
     ASSERT_EQ(stat("keep/real.sav", &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    Profile back{};
-    ASSERT_EQ(profile_open("Zembrolfink", &back), 1);
-    EXPECT_EQ(back.levels_open[0], 7u);
+    profile_reset(&profile);
+    ASSERT_EQ(profile_open("Zembrolfink"), 1);
+    EXPECT_EQ(profile.levels_open[0], 7u);
 
     // A level file: an absolute link whose target does not exist yet.
     char* cwd = getcwd(nullptr, 0);

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(SaveHookTest, CalledOnceForEverySaveThatIsInPlace)
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     profile.best_times[2] = 77;
     ASSERT_EQ(profile_write(), 1);
@@ -57,7 +57,7 @@ TEST_F(SaveHookTest, CalledOnceForEverySaveThatIsInPlace)
 
 TEST_F(SaveHookTest, NotCalledWhenTheSaveFails)
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     for (SaveStep step : {SAVE_STEP_OPEN, SAVE_STEP_WRITE, SAVE_STEP_SYNC, SAVE_STEP_RENAME}) {
         save_fault_step = step;

@@ -124,7 +124,7 @@ class SaveKillTest : public ScratchDirTest {};
 
 TEST_F(SaveKillTest, EveryKillLeavesWholeFiles)
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_fill(0, &profile);
     ASSERT_EQ(profile_write(), 1);
     for (uint8_t level = 1; level <= LEVELS_IN_PLAY; ++level)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "testkit/player.h"
+#include "game/shared_pictures.h"
 
 // Every game test runs in a fresh empty directory with the fake clock and no
 // input left over from an earlier test.
@@ -58,7 +59,7 @@ protected:
         resources_build();
         // The first frame of a run shrinks the window; get it behind us.
         frame_step();
-        sprite_create(SPRITE_CLOSE, close_icon_image, CLOSE_SIZE, CLOSE_SIZE, CLOSE_X, CLOSE_Y);
+        sprite_create(SPRITE_CLOSE, close_icon_image, PIC_CLOSE_ICON, CLOSE_X, CLOSE_Y);
         game_mode = MODE_CLASSIC;
         vertex_count = 0;
         compose_enabled = 1;
@@ -95,7 +96,7 @@ bool steps_play_with(std::vector<Step> steps, F piece)
 // A fresh profile open and on disk, as a first start of the game leaves it.
 inline void profile_start_fresh()
 {
-    profile_open("Zembrolfink", &profile);
+    profile_open("Zembrolfink");
     profile_reset(&profile);
     profile_write();
 }

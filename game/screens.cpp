@@ -104,10 +104,11 @@ bool main_menu(bool first)
             return true;
         first = false;
 
+        // The rows stand still while the menu waits: the picture the fade
+        // left is kept rather than composed again every frame.
         int row = -1;
         for (;;) {
-            while (!pointer_pressed)
-                frame_step();
+            tap_wait(true);
             if (close_hit())
                 return true;
             row = -1;
@@ -422,7 +423,10 @@ int16_t level_chooser(uint8_t file)
         chooser_opacity_set(view, o);
     });
 
+    // The chooser's picture changes only when a page is turned; the frames in
+    // between keep the picture the last compose left.
     int choice = -1;
+    bool turned = false;
     do {
         if (pointer_pressed) {
             for (int i = view.first; i < view.last; ++i) {
@@ -435,14 +439,18 @@ int16_t level_chooser(uint8_t file)
             for (int p = 0; view.pages > 1 && p < view.pages; ++p) {
                 if (p != view.page && sprite_hit(SPRITE_CHOOSER_PAGES + p)) {
                     chooser_page_show(view, p);
+                    turned = true;
                     break;
                 }
             }
         }
         if (close_hit())
             choice = -2;
+        compose_enabled = turned ? 1 : 0;
+        turned = false;
         frame_step();
     } while (choice == -1);
+    compose_enabled = 1;
 
     fade_run(30, 0, -3, [&](int16_t o) {
         chooser_opacity_set(view, o);
@@ -483,7 +491,9 @@ int16_t resume_question(uint8_t index, uint8_t file)
         s->frame = frames[d];
     }
 
+    // The question is composed once; it stands still until it is answered.
     int16_t answer = -3;
+    bool shown = false;
     do {
         if (pointer_down) {
             if (sprite_hit(SPRITE_ANSWER_YES))
@@ -493,8 +503,11 @@ int16_t resume_question(uint8_t index, uint8_t file)
         }
         if (pointer_pressed && close_hit())
             answer = -1;
+        compose_enabled = shown ? 0 : 1;
+        shown = true;
         frame_step();
     } while (answer == -3);
+    compose_enabled = 1;
 
     for (int id = SPRITE_QUESTION; id < SPRITE_QUESTION_DIGITS + 3; ++id)
         sprite_active_set(id, 0);

@@ -16,6 +16,7 @@
 #include "fuzz_support.h"
 #include "game/flow.h"
 #include "game/graph.h"
+#include "game/graph_file.h"
 #include "game/layout.h"
 #include "game/level.h"
 #include "game/mode.h"

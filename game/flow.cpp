@@ -5,6 +5,7 @@
 
 #include "assets/assets.h"
 #include "game/graph.h"
+#include "game/graph_file.h"
 #include "game/graph_generate.h"
 #include "game/hiscores.h"
 #include "game/layout.h"

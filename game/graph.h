@@ -59,14 +59,6 @@ uint8_t facing_towards(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 // Turns every creature to look at the screen's centre.
 void face_centre();
 
-// Saves the current puzzle and level clock as level `level` (from 1) of level file `file`.
-// Returns 1 on success, 0 when nothing was written.
-uint8_t graph_save(uint8_t level, uint8_t file);
-// Rebuilds the puzzle from slot k (level k + 1) of level file `file` and sets
-// saved_elapsed. Returns 0, with the current puzzle untouched, when the slot is
-// missing or not a sound puzzle, or a creature in it stands off the screen.
-uint8_t graph_load(uint8_t slot, uint8_t file);
-
 // The crossing rule. Where the lines meet, at parameter ta along P1P2 and tb
 // along P3P4, each parameter is taken in 1024ths truncated towards zero
 // (trunc(1024 A / D) and trunc(1024 B / D) below) and must lie in 0..1024, so
@@ -83,17 +75,26 @@ uint8_t graph_load(uint8_t slot, uint8_t file);
 //
 // 64-bit products: positions loaded from a save may lie anywhere in 16 bits;
 // then |A|, |B|, |D| < 2^35 and 1025 D < 2^46, far inside 64 bits.
-inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
-                           int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+struct CrossTerms {
+    int64_t d, a, b;
+};
+
+// D, A and B of the segments P1P2 and P3P4, which both forms of the rule weigh.
+inline CrossTerms cross_terms(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                              int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
     const int64_t ax = int64_t(x2) - x1, ay = int64_t(y2) - y1;
     const int64_t bx = int64_t(x4) - x3, by = int64_t(y4) - y3;
     const int64_t cx = int64_t(x1) - x3, cy = int64_t(y1) - y3;
-    int64_t d = ax * by - bx * ay;
+    return {ax * by - bx * ay, bx * cy - by * cx, ax * cy - ay * cx};
+}
+
+inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                           int32_t x3, int32_t y3, int32_t x4, int32_t y4)
+{
+    auto [d, a, b] = cross_terms(x1, y1, x2, y2, x3, y3, x4, y4);
     if (d == 0)
         return false;
-    int64_t a = bx * cy - by * cx;
-    int64_t b = ax * cy - ay * cx;
     if (d < 0) {
         d = -d;
         a = -a;
@@ -111,12 +112,7 @@ inline bool segments_cross(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
 inline bool segments_cross_flat(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                 int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
-    const int64_t ax = int64_t(x2) - x1, ay = int64_t(y2) - y1;
-    const int64_t bx = int64_t(x4) - x3, by = int64_t(y4) - y3;
-    const int64_t cx = int64_t(x1) - x3, cy = int64_t(y1) - y3;
-    int64_t d = ax * by - bx * ay;
-    int64_t a = bx * cy - by * cx;
-    int64_t b = ax * cy - ay * cx;
+    auto [d, a, b] = cross_terms(x1, y1, x2, y2, x3, y3, x4, y4);
     const int64_t sign = d >> 63;   // all ones when D < 0
     d = (d ^ sign) - sign;
     a = (a ^ sign) - sign;

@@ -1,8 +1,9 @@
 // Saving the puzzle into a level file and rebuilding it from one: the glue
 // between the vertex table and the storage records, which know nothing of sprites
 // or lines.
-#include "game/graph.h"
+#include "game/graph_file.h"
 
+#include "game/graph.h"
 #include "game/mode.h"
 #include "gfx/pixel.h"
 #include "scene/shape.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/graph.h"
+#include "game/graph_file.h"
 #include "game/level_caption.h"
 #include "game/level_clock.h"
 #include "game/mode.h"

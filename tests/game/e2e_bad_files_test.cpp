@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include "game/graph_file.h"
 #include "gfx/pixel.h"
 #include "storage/level_file.h"
 #include "storage/ring_game.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 #include "game/graph.h"
+#include "game/graph_file.h"
 #include "game/graph_generate.h"
 #include "game/graph_support.h"
 #include "game/layout.h"

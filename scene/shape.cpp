@@ -262,31 +262,25 @@ static void smooth_line_walk(int32_t x0, int32_t y0, int32_t x1, int32_t y1, Ful
         return;
     }
 
+    // One walk for both slopes: a pixel along the major axis each step, one
+    // across it whenever the 16-bit fraction wraps, the coverage shared
+    // between the pixel and its neighbour across.
+    const bool steep = dy > dx;
+    const uint16_t major = steep ? dy : dx;
+    const uint16_t minor = steep ? dx : dy;
+    const ptrdiff_t along = steep ? SCREEN_WIDTH : xdir;
+    const ptrdiff_t across = steep ? xdir : SCREEN_WIDTH;
+    const uint16_t step = uint16_t((uint32_t(minor) << 16) / major);
     uint16_t acc = 0;
-    if (dy > dx) {
-        const uint16_t step = uint16_t((uint32_t(dx) << 16) / dy);
-        for (int32_t n = 0; n < dy - 1; ++n) {
-            const uint16_t next = uint16_t(acc + step);
-            if (next <= acc)
-                p += xdir;
-            acc = next;
-            p += SCREEN_WIDTH;
-            const int32_t w = acc >> COVERAGE_SHIFT;
-            weighted(p, OPACITY_FULL - w);
-            weighted(p + xdir, w + 1);
-        }
-    } else {
-        const uint16_t step = uint16_t((uint32_t(dy) << 16) / dx);
-        for (int32_t n = 0; n < dx - 1; ++n) {
-            const uint16_t next = uint16_t(acc + step);
-            if (next <= acc)
-                p += SCREEN_WIDTH;
-            acc = next;
-            p += xdir;
-            const int32_t w = acc >> COVERAGE_SHIFT;
-            weighted(p, OPACITY_FULL - w);
-            weighted(p + SCREEN_WIDTH, w + 1);
-        }
+    for (int32_t n = 0; n < major - 1; ++n) {
+        const uint16_t next = uint16_t(acc + step);
+        if (next <= acc)
+            p += across;
+        acc = next;
+        p += along;
+        const int32_t w = acc >> COVERAGE_SHIFT;
+        weighted(p, OPACITY_FULL - w);
+        weighted(p + across, w + 1);
     }
     full(pixel_at(x1, y1));
 }

@@ -275,7 +275,7 @@ void core_burner_stop(pid_t child)
     waitpid(child, nullptr, 0);
 }
 
-enum IdleScreen { IDLE_TITLE, IDLE_MENU, IDLE_PAUSED };
+enum IdleScreen { IDLE_TITLE, IDLE_MENU, IDLE_CHOOSER, IDLE_PAUSED };
 
 // Ten seconds of an idle screen on the real clock and the real sleep: the
 // process's processor time (user and system) per second of wall time, and the
@@ -311,9 +311,10 @@ void idle_screen_bench(benchmark::State& state, int screen, int burn, int double
         int frames = -1;
         GameDriver driver(
             [&](GameDriver& d) {
-                const bool waiting = screen == IDLE_TITLE  ? title_waiting()
-                                     : screen == IDLE_MENU ? menu_waiting()
-                                                           : paused();
+                const bool waiting = screen == IDLE_TITLE     ? title_waiting()
+                                     : screen == IDLE_MENU    ? menu_waiting()
+                                     : screen == IDLE_CHOOSER ? chooser_waiting()
+                                                              : paused();
                 if (!waiting) {
                     if (screen == IDLE_PAUSED && in_play())
                         d.key_tap(SDLK_RETURN);
@@ -335,9 +336,11 @@ void idle_screen_bench(benchmark::State& state, int screen, int burn, int double
                 title_screen();
             } else if (screen == IDLE_MENU) {
                 image_reload(menu_captions_image, img_menu_captions);
-                sprite_create(SPRITE_TITLE, title_logo_image, 240, 125, 120, int16_t(layout_centre_y - 6))->layer =
-                    UI_LAYER_TITLE;
+                sprite_create(SPRITE_TITLE, title_logo_image, PIC_TITLE_LOGO, SCREEN_CENTRE_X,
+                              int16_t(layout_centre_y - 6))->layer = UI_LAYER_TITLE;
                 main_menu(true);
+            } else if (screen == IDLE_CHOOSER) {
+                level_chooser(0);
             } else {
                 play_level(uint8_t(PUMP_VERTICES / 5), LAYOUT_CIRCLE);
             }
@@ -421,9 +424,9 @@ bool pump_benchmarks_register()
             bench_register(name.c_str(), pump_frame_bench, kind, doubled, 0)->UseManualTime()->Iterations(40);
         }
     }
-    const char* const screens[] = {"title", "menu", "paused"};
+    const char* const screens[] = {"title", "menu", "chooser", "paused"};
     for (int doubled : {0, 1}) {
-        for (int screen : {IDLE_TITLE, IDLE_MENU, IDLE_PAUSED}) {
+        for (int screen : {IDLE_TITLE, IDLE_MENU, IDLE_CHOOSER, IDLE_PAUSED}) {
             const std::string name = std::string("idle_10s/") + (doubled ? "2x/" : "1x/") + screens[screen];
             bench_register(name.c_str(), idle_screen_bench, screen, 0, doubled)
                 ->UseManualTime()

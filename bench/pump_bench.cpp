@@ -170,6 +170,26 @@ double mean_of(const std::vector<double>& v)
     return v.empty() ? 0 : sum / double(v.size());
 }
 
+// Starts the engine at the given scale on the fake clock or the real one and
+// loads the game's pictures; false, with the benchmark skipped and the window
+// system shut, when the engine or the scale would not take.
+bool pump_ready(benchmark::State& state, int doubled, bool fake_clock)
+{
+    quiet_engine_start(state);
+    if (fake_clock)
+        FakeClock::install();
+    else
+        real_clock_resume();
+    if (!state.error_occurred() && !view_scale_set(doubled != 0))
+        state.SkipWithError("the window would not take the scale");
+    if (state.error_occurred()) {
+        platform_quit();
+        return false;
+    }
+    resources_ready();
+    return true;
+}
+
 // One kind of frame of a drag at 510 vertices, through play_level and
 // frame_step: the press (the unmoving scene rendered into the cache, then the
 // frame), the drag frames with and without the recolouring, and the release
@@ -181,15 +201,8 @@ double mean_of(const std::vector<double>& v)
 // window SDL_VIDEODRIVER gives.
 void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
 {
-    quiet_engine_start(state);
-    FakeClock::install();
-    if (!state.error_occurred() && !view_scale_set(doubled != 0))
-        state.SkipWithError("the window would not take the scale");
-    if (state.error_occurred()) {
-        platform_quit();
+    if (!pump_ready(state, doubled, true))
         return;
-    }
-    resources_ready();
     level_make(PUMP_VERTICES, LAYOUT_CIRCLE, PUMP_SEED);
     circle_place(PUMP_VERTICES);
     const uint8_t level = uint8_t(PUMP_VERTICES / 5);
@@ -283,15 +296,8 @@ enum IdleScreen { IDLE_TITLE, IDLE_MENU, IDLE_CHOOSER, IDLE_PAUSED };
 // core busy meanwhile. The benchmark's time is the processor time per frame.
 void idle_screen_bench(benchmark::State& state, int screen, int burn, int doubled)
 {
-    quiet_engine_start(state);
-    real_clock_resume();
-    if (!state.error_occurred() && !view_scale_set(doubled != 0))
-        state.SkipWithError("the window would not take the scale");
-    if (state.error_occurred()) {
-        platform_quit();
+    if (!pump_ready(state, doubled, false))
         return;
-    }
-    resources_ready();
     // Nothing of an earlier benchmark's level stays on the screen.
     sprite_table_clear();
     shape_list_clear(EDGE_SLOT);

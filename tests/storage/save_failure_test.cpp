@@ -68,21 +68,6 @@ static const SaveCase SAVE_CASES[] = {
     {"flag cleared", "ZembrolShape2.lvl", level_prepare_existing, [] { return saved_flag_clear(2, 2); }},
 };
 
-static std::vector<std::string> directory_names()
-{
-    std::vector<std::string> names;
-    DIR* dir = opendir(".");
-    if (!dir)
-        return names;
-    while (const dirent* e = readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-            names.push_back(e->d_name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The old state of one case's directory, taken after prepare.
 struct Before {
     bool existed;
@@ -92,7 +77,7 @@ struct Before {
 
 static Before before_take(const SaveCase& c)
 {
-    return Before{file_exists(c.file), file_bytes(c.file), directory_names()};
+    return Before{file_exists(c.file), file_bytes(c.file), names_in(".")};
 }
 
 class SaveFailureTest : public ::testing::Test {
@@ -127,7 +112,7 @@ protected:
             EXPECT_EQ(attempt(c), 0);
             EXPECT_EQ(file_exists(c.file), before.existed);
             EXPECT_EQ(file_bytes(c.file), before.bytes);
-            EXPECT_EQ(directory_names(), before.names) << "a temporary file was left behind";
+            EXPECT_EQ(names_in("."), before.names) << "a temporary file was left behind";
             unhinder(c);
             EXPECT_EQ(c.act(), 1) << "the next save goes through";
             EXPECT_EQ(file_bytes(c.file), expect);
@@ -221,7 +206,7 @@ TEST_F(SaveFailureTest, ReadOnlyFileIsKept)
         const Before before = before_take(c);
         EXPECT_EQ(attempt_unprivileged(c), 0);
         EXPECT_EQ(file_bytes(c.file), before.bytes);
-        EXPECT_EQ(directory_names(), before.names);
+        EXPECT_EQ(names_in("."), before.names);
         dir.leave();
     }
 }
@@ -253,7 +238,7 @@ TEST_F(SaveFailureTest, ReadOnlyFolderWithWritableFilesSavesInPlace)
         EXPECT_EQ(attempt_unprivileged(c), existed ? 1 : 0);
         EXPECT_EQ(file_exists(c.file), existed);
         EXPECT_EQ(file_bytes(c.file), existed ? expect : before.bytes);
-        EXPECT_EQ(directory_names(), before.names);
+        EXPECT_EQ(names_in("."), before.names);
         struct stat st;
         if (existed && stat(c.file, &st) == 0)
             EXPECT_EQ(st.st_mode & 07777, 0666u);

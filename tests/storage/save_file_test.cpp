@@ -23,20 +23,6 @@
 
 namespace {
 
-std::vector<std::string> names_in(const char* folder)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder)) {
-        while (const dirent* e = readdir(dir)) {
-            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-                names.push_back(e->d_name);
-        }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool is_kind(const char* name, mode_t kind)
 {
     struct stat st;

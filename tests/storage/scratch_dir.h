@@ -2,8 +2,14 @@
 // current directory land there and are removed afterwards.
 #pragma once
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -107,3 +113,18 @@ protected:
 private:
     ScratchDir dir_;
 };
+
+// The names in a folder, "." and ".." left out, sorted; none when it cannot be read.
+inline std::vector<std::string> names_in(const char* folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder)) {
+        while (const dirent* e = readdir(dir)) {
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.push_back(e->d_name);
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -165,7 +165,7 @@ static inline uint32_t window_colour(uint16_t pixel)
     return window_pixels.high[pixel >> 8] + window_pixels.low[pixel & 0xFF];
 }
 
-// One picture row into one window row at 1x, or into two at 2x.
+// A stretch of a picture row into one window row at 1x, or into two at 2x.
 static void row_show(const uint16_t* src, int32_t width, int32_t scale, uint8_t* top, uint8_t* bottom)
 {
     if (window_pixels.by_tables && !platform_convert_by_sdl) {
@@ -196,7 +196,8 @@ static void row_show(const uint16_t* src, int32_t width, int32_t scale, uint8_t*
     std::memcpy(bottom, top, size_t(2 * width * bytes));
 }
 
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale)
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale,
+                          const PlatformRect* parts, int32_t part_count)
 {
     if (!window)
         return;
@@ -209,17 +210,35 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     // A window the system has not yet given its new size shows what fits.
     const int32_t columns = width < target->w / scale ? width : target->w / scale;
     const int32_t rows = height < target->h / scale ? height : target->h / scale;
+    const PlatformRect whole = {0, 0, columns, rows};
+    if (part_count <= 0 || part_count > PLATFORM_SHOW_PARTS_MAX) {
+        parts = &whole;
+        part_count = 1;
+    }
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0)
         return;
+    const int bytes = target->format->BytesPerPixel;
     uint8_t* out = static_cast<uint8_t*>(target->pixels);
-    for (int32_t r = 0; r < rows; ++r) {
-        const uint16_t* src = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(r) * pitch);
-        uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch;
-        row_show(src, columns, scale, top, top + target->pitch);
+    SDL_Rect sent[PLATFORM_SHOW_PARTS_MAX];
+    int sent_count = 0;
+    for (int32_t k = 0; k < part_count; ++k) {
+        const int32_t x0 = parts[k].x > 0 ? parts[k].x : 0;
+        const int32_t y0 = parts[k].y > 0 ? parts[k].y : 0;
+        const int32_t x1 = parts[k].x + parts[k].width < columns ? parts[k].x + parts[k].width : columns;
+        const int32_t y1 = parts[k].y + parts[k].height < rows ? parts[k].y + parts[k].height : rows;
+        if (x0 >= x1 || y0 >= y1)
+            continue;
+        for (int32_t r = y0; r < y1; ++r) {
+            const uint16_t* src = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(r) * pitch);
+            uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch + ptrdiff_t(x0) * scale * bytes;
+            row_show(src + x0, x1 - x0, scale, top, top + target->pitch);
+        }
+        sent[sent_count++] = SDL_Rect{x0 * scale, y0 * scale, (x1 - x0) * scale, (y1 - y0) * scale};
     }
     if (SDL_MUSTLOCK(target))
         SDL_UnlockSurface(target);
-    SDL_UpdateWindowSurface(window);
+    if (sent_count > 0)
+        SDL_UpdateWindowSurfaceRects(window, sent, sent_count);
     shown_surface = target;
     shown_pixels = target->pixels;
     shown_spoilt = false;

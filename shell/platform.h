@@ -53,10 +53,25 @@ bool platform_window_open(int32_t width, int32_t height);
 void platform_window_caption_set(const char* caption);
 // Sets the client size; the window keeps its top-left corner.
 void platform_window_resize(int32_t width, int32_t height);
+// A rectangle of a picture, in its own pixels.
+struct PlatformRect {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+};
+// The most parts one platform_window_show may name.
+constexpr int32_t PLATFORM_SHOW_PARTS_MAX = 32;
+
 // Shows the top-left width x height pixels of an RGB565 picture (pitch in
 // bytes) in the window's top-left corner, each pixel as a scale x scale block
-// (scale 1 or 2). Allocates nothing once the window's pixel format is known.
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale);
+// (scale 1 or 2). With parts, only those rectangles of the picture are put
+// into the window and the rest of it is left as it is: the caller knows that
+// they are all that changed since the window was last shown the picture
+// (platform_window_current). Without parts (count 0), the whole picture goes.
+// Allocates nothing once the window's pixel format is known.
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale,
+                          const PlatformRect* parts = nullptr, int32_t part_count = 0);
 // True while the window still shows, untouched, the last picture given to
 // platform_window_show: no window event has come since and the window's
 // pixels are where they were.

@@ -254,7 +254,9 @@ static uint32_t rgba[480 * 640];
 // Set once a picture has been put on the canvas; see platform_window_current.
 static bool canvas_shown = false;
 
-EM_JS(void, canvas_put, (const uint32_t* pixels, int32_t width, int32_t height), {
+// Puts the part (x, y, w, h) of the RGBA picture on the canvas; the rest of
+// the canvas keeps what it had.
+EM_JS(void, canvas_put, (const uint32_t* pixels, int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h), {
     var canvas = document.getElementById('screen');
     if (canvas.width != width || canvas.height != height) {
         canvas.width = width;
@@ -263,33 +265,54 @@ EM_JS(void, canvas_put, (const uint32_t* pixels, int32_t width, int32_t height),
     if (!Module.zfContext)
         Module.zfContext = canvas.getContext('2d', {alpha: false});
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
-    Module.zfContext.putImageData(new ImageData(bytes, width, height), 0, 0);
+    Module.zfContext.putImageData(new ImageData(bytes, width, height), 0, 0, x, y, w, h);
     if (Module.zfFramePresented)
         Module.zfFramePresented();
 });
 
-void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale)
+void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height, int32_t pitch, int32_t scale,
+                          const PlatformRect* parts, int32_t part_count)
 {
     if (scale < 1 || width * scale > 480 || height * scale > 640)
         return;
+    const PlatformRect whole = {0, 0, width, height};
+    if (part_count <= 0 || part_count > PLATFORM_SHOW_PARTS_MAX) {
+        parts = &whole;
+        part_count = 1;
+    }
     // RGB565 widened with the top bits repeated into the low ones, so that
     // full intensity stays full; red first in memory, opaque. At 2x each
-    // pixel fills a 2 x 2 block.
+    // pixel fills a 2 x 2 block. Only the parts are converted; the canvas is
+    // given the rectangle around them all.
     const int32_t out_width = width * scale;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + y * pitch);
-        uint32_t* out = rgba + y * scale * out_width;
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t p = row[x];
-            const uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-            const uint32_t wide = 0xFF000000u | (((b << 3) | (b >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((r << 3) | (r >> 2));
-            for (int32_t k = 0; k < scale; ++k)
-                out[x * scale + k] = wide;
+    int32_t left = width, top = height, right = 0, bottom = 0;
+    for (int32_t k = 0; k < part_count; ++k) {
+        const int32_t x0 = parts[k].x > 0 ? parts[k].x : 0;
+        const int32_t y0 = parts[k].y > 0 ? parts[k].y : 0;
+        const int32_t x1 = parts[k].x + parts[k].width < width ? parts[k].x + parts[k].width : width;
+        const int32_t y1 = parts[k].y + parts[k].height < height ? parts[k].y + parts[k].height : height;
+        if (x0 >= x1 || y0 >= y1)
+            continue;
+        left = x0 < left ? x0 : left;
+        top = y0 < top ? y0 : top;
+        right = x1 > right ? x1 : right;
+        bottom = y1 > bottom ? y1 : bottom;
+        for (int32_t y = y0; y < y1; ++y) {
+            const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + y * pitch);
+            uint32_t* out = rgba + y * scale * out_width;
+            for (int32_t x = x0; x < x1; ++x) {
+                const uint32_t p = row[x];
+                const uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+                const uint32_t wide = 0xFF000000u | (((b << 3) | (b >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((r << 3) | (r >> 2));
+                for (int32_t twin = 0; twin < scale; ++twin)
+                    out[x * scale + twin] = wide;
+            }
+            for (int32_t twin = 1; twin < scale; ++twin)
+                std::memcpy(out + twin * out_width + x0 * scale, out + x0 * scale, size_t(x1 - x0) * scale * sizeof(uint32_t));
         }
-        for (int32_t k = 1; k < scale; ++k)
-            std::memcpy(out + k * out_width, out, out_width * sizeof(uint32_t));
     }
-    canvas_put(rgba, out_width, height * scale);
+    if (left < right)
+        canvas_put(rgba, out_width, height * scale, left * scale, top * scale, (right - left) * scale, (bottom - top) * scale);
     canvas_shown = true;
 }
 

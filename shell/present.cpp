@@ -10,78 +10,103 @@
 
 // The picture the window shows, 480 x 640 RGB565; written by present_frame only.
 alignas(8) uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
-
-// Writes the back buffer with every pixel doubled; each pair of surface pixels
-// is one 32-bit word holding the pixel twice, so both halves are equal and the
-// byte order of the word does not matter.
-static void copy_doubled()
-{
-    for (int r = 0; r < BACK_BUFFER_HEIGHT; ++r) {
-        const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
-        uint16_t* top = video_surface + (2 * r) * VIDEO_WIDTH;
-        uint16_t* bottom = top + VIDEO_WIDTH;
-        for (int c = 0; c < SCREEN_WIDTH; c += 4) {
-            for (int k = 0; k < 4; ++k) {
-                uint32_t pair = uint32_t(src[c + k]) * 0x10001u;
-                std::memcpy(top + 2 * (c + k), &pair, sizeof pair);
-                std::memcpy(bottom + 2 * (c + k), &pair, sizeof pair);
-            }
-        }
-    }
-}
-
-// Writes the back buffer into the top-left quarter; the rest keeps whatever an
-// earlier doubled frame left there, which the 240 x 320 window does not show.
-static void copy_single()
-{
-    for (int r = 0; r < BACK_BUFFER_HEIGHT; ++r)
-        std::memcpy(video_surface + r * VIDEO_WIDTH, back_buffer + r * SCREEN_WIDTH, SCREEN_WIDTH * sizeof(uint16_t));
-}
+// The parts of the back buffer the last present_frame sent to the window, in
+// back buffer pixels (none when the frame was already shown); written by present_frame.
+PlatformRect present_parts[PRESENT_PARTS_MAX];
+int present_part_count = 0;
 
 // The scale video_surface was last written at (0: never); written by present_frame.
 static int presented_scale = 0;
 
-// Whether video_surface already holds the back buffer at the current scale.
-// At 2x each pixel's 2 x 2 block is always written whole, so its top-left
-// pixel stands for it.
-static bool back_buffer_presented()
+// Writes one rectangle of the back buffer into video_surface: as it is at 1x
+// (the rest of the surface keeps whatever an earlier doubled frame left there,
+// which the 240 x 320 window does not show), or with every pixel doubled at
+// 2x. Each doubled pair is one 32-bit word holding the pixel twice, so both
+// halves are equal and the byte order of the word does not matter.
+static void surface_part_copy(const PlatformRect& part, int scale)
 {
-    const int scale = view_doubled ? 2 : 1;
-    if (presented_scale != scale)
-        return false;
-    for (int r = 0; r < BACK_BUFFER_HEIGHT; ++r) {
-        const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
-        const uint16_t* shown = video_surface + scale * r * VIDEO_WIDTH;
+    for (int r = part.y; r < part.y + part.height; ++r) {
+        const uint16_t* src = back_buffer + r * SCREEN_WIDTH + part.x;
+        uint16_t* top = video_surface + (scale * r) * VIDEO_WIDTH + scale * part.x;
         if (scale == 1) {
-            if (std::memcmp(shown, src, SCREEN_WIDTH * sizeof(uint16_t)) != 0)
-                return false;
+            std::memcpy(top, src, size_t(part.width) * sizeof(uint16_t));
             continue;
         }
-        // Whole rows at a time, without a test per pixel: a loop the compiler vectorises.
-        uint32_t differ = 0;
-        for (int c = 0; c < SCREEN_WIDTH; ++c)
-            differ |= uint32_t(shown[2 * c] ^ src[c]);
-        if (differ != 0)
-            return false;
+        uint16_t* bottom = top + VIDEO_WIDTH;
+        for (int c = 0; c < part.width; ++c) {
+            const uint32_t pair = uint32_t(src[c]) * 0x10001u;
+            std::memcpy(top + 2 * c, &pair, sizeof pair);
+            std::memcpy(bottom + 2 * c, &pair, sizeof pair);
+        }
     }
-    return true;
 }
 
-// A picture the window already shows is not sent again, so the screens that
-// keep composing while they wait for a tap (the menu, the level chooser) copy
-// and convert nothing. Otherwise the window is handed the back buffer itself and
-// doubles it while putting it into its own pixel format, in one pass; our
-// doubled copy is kept for present_show.
+// Whether back buffer row r differs from what video_surface holds of it at
+// this scale. At 2x each pixel's 2 x 2 block is always written whole, so its
+// top-left pixel stands for it; the row is compared whole, without a test per
+// pixel, in a loop the compiler vectorises.
+static bool row_changed(int r, int scale)
+{
+    const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
+    const uint16_t* shown = video_surface + scale * r * VIDEO_WIDTH;
+    if (scale == 1)
+        return std::memcmp(shown, src, SCREEN_WIDTH * sizeof(uint16_t)) != 0;
+    uint32_t differ = 0;
+    for (int c = 0; c < SCREEN_WIDTH; ++c)
+        differ |= uint32_t(shown[2 * c] ^ src[c]);
+    return differ != 0;
+}
+
+// Rows are compared in bands; a band with a change becomes one part, from its
+// first changed row to its last, across the columns that changed in any of them. A drag then sends little more
+// than the strips its lines sweep, and a screen that did not change sends nothing.
+static void changed_parts_find(int scale)
+{
+    for (int band = 0; band < BACK_BUFFER_HEIGHT; band += PRESENT_BAND_ROWS) {
+        int first = SCREEN_WIDTH, last = -1, top = -1, bottom = -1;
+        for (int r = band; r < band + PRESENT_BAND_ROWS; ++r) {
+            if (!row_changed(r, scale))
+                continue;
+            const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
+            const uint16_t* shown = video_surface + scale * r * VIDEO_WIDTH;
+            int c = 0;
+            while (shown[scale * c] == src[c])
+                ++c;
+            first = c < first ? c : first;
+            c = SCREEN_WIDTH - 1;
+            while (shown[scale * c] == src[c])
+                --c;
+            last = c > last ? c : last;
+            top = top < 0 ? r : top;
+            bottom = r;
+        }
+        if (last >= 0)
+            present_parts[present_part_count++] = PlatformRect{first, top, last - first + 1, bottom - top + 1};
+    }
+}
+
+// Only what changed since the last frame goes to the window, and a picture the
+// window already shows is not sent at all, so the screens that keep composing
+// while they wait for a tap (the menu) copy and convert nothing. After anything
+// happened to the window, or at a new scale, the whole picture goes. The window
+// is handed the back buffer itself and doubles it while putting it into its
+// own pixel format, in one pass; our copy is kept for present_show.
 void present_frame()
 {
-    if (platform_window_current() && back_buffer_presented())
-        return;
-    presented_scale = view_doubled ? 2 : 1;
-    if (view_doubled)
-        copy_doubled();
-    else
-        copy_single();
-    platform_window_show(back_buffer, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, SCREEN_WIDTH * 2, view_doubled ? 2 : 1);
+    const int scale = view_doubled ? 2 : 1;
+    present_part_count = 0;
+    if (presented_scale == scale && platform_window_current()) {
+        changed_parts_find(scale);
+        if (present_part_count == 0)
+            return;
+    } else {
+        present_parts[present_part_count++] = PlatformRect{0, 0, SCREEN_WIDTH, BACK_BUFFER_HEIGHT};
+    }
+    presented_scale = scale;
+    for (int k = 0; k < present_part_count; ++k)
+        surface_part_copy(present_parts[k], scale);
+    platform_window_show(back_buffer, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, SCREEN_WIDTH * 2, scale, present_parts,
+                         present_part_count);
 }
 
 void present_show()

@@ -2,12 +2,26 @@
 #pragma once
 #include <cstdint>
 
+#include "gfx/pixel.h"
+#include "shell/platform.h"
+
 constexpr int VIDEO_WIDTH = 480;
 constexpr int VIDEO_HEIGHT = 640;
 constexpr int VIDEO_PITCH_BYTES = VIDEO_WIDTH * 2;
 
 // Our video surface: 480 x 640 RGB565, pitch 960 bytes. Written by present_frame only.
 extern uint16_t video_surface[VIDEO_WIDTH * VIDEO_HEIGHT];
+
+// Rows of the back buffer compared, and sent to the window, as one band.
+constexpr int PRESENT_BAND_ROWS = 16;
+constexpr int PRESENT_PARTS_MAX = BACK_BUFFER_HEIGHT / PRESENT_BAND_ROWS;
+static_assert(BACK_BUFFER_HEIGHT % PRESENT_BAND_ROWS == 0 && PRESENT_PARTS_MAX <= PLATFORM_SHOW_PARTS_MAX);
+
+// The parts of the back buffer the last present_frame sent to the window, in
+// back buffer pixels; none when the window already showed the frame. Written
+// by present_frame.
+extern PlatformRect present_parts[PRESENT_PARTS_MAX];
+extern int present_part_count;
 
 // Copies (1x) or pixel-doubles (2x) the back buffer into video_surface and shows
 // the visible part in the window. Called only by frame_step.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "gfx/pixel.h"
 #include "shell/engine.h"
@@ -75,10 +76,13 @@ TEST(Present, WindowShowsTheVisiblePart)
 }
 
 // Every window pixel, compared as stored (its unused byte too) with what SDL's
-// own blit makes of the back buffer pixel under it.
-int window_differences(int scale)
+// own blit makes of the back buffer pixel under it; by default the window's
+// own pixels, or a copy of them laid out as the window's.
+int window_differences(int scale, const uint8_t* pixels = nullptr)
 {
     SDL_Surface* shown = SDL_GetWindowSurface(shell_window());
+    if (!pixels)
+        pixels = static_cast<const uint8_t*>(shown->pixels);
     SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(back_buffer, SCREEN_WIDTH, BACK_BUFFER_HEIGHT, 16,
                                                              SCREEN_WIDTH * 2, SDL_PIXELFORMAT_RGB565);
     SDL_Surface* expected = SDL_CreateRGBSurfaceWithFormat(0, SCREEN_WIDTH, BACK_BUFFER_HEIGHT,
@@ -88,7 +92,7 @@ int window_differences(int scale)
     int bad = 0;
     for (int y = 0; y < BACK_BUFFER_HEIGHT * scale; ++y)
         for (int x = 0; x < SCREEN_WIDTH * scale; ++x) {
-            const uint8_t* got = static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch + x * bytes;
+            const uint8_t* got = pixels + y * shown->pitch + x * bytes;
             const uint8_t* want = static_cast<const uint8_t*>(expected->pixels) + (y / scale) * expected->pitch +
                                   (x / scale) * bytes;
             bad += std::memcmp(got, want, size_t(bytes)) != 0;
@@ -120,8 +124,8 @@ TEST(Present, WindowGetsExactlyWhatSdlMakesOfEveryColourAt1xAnd2x)
     view_doubled = saved;
 }
 
-// The picture the window shows already is not sent again; after anything
-// happens to the window it is.
+// The picture the window shows already is not sent again, a changed one only
+// where it changed; after anything happens to the window it is sent whole.
 TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
 {
     ASSERT_EQ(shell_start_once().result, 0);
@@ -140,15 +144,93 @@ TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
         std::memset(s->pixels, 0x55, size_t(s->pitch));   // spoil the top row behind the platform's back
         present_frame();
         EXPECT_EQ(window_pixel(5, 0), 0x555555u) << "sent again, doubled " << int(doubled);
-        back_buffer[BACK_BUFFER_PIXELS - 1] ^= 1;       // one pixel changes: the frame goes out
+        // One pixel changes: that pixel goes out, and the rest of the window
+        // is left as it was (here, spoilt).
+        const Uint32 corner = window_pixel((240 << doubled) - 1, (320 << doubled) - 1);
+        back_buffer[BACK_BUFFER_PIXELS - 1] ^= 1;
         present_frame();
-        EXPECT_EQ(window_pixel(5, 0), shown) << "not sent, doubled " << int(doubled);
+        EXPECT_NE(window_pixel((240 << doubled) - 1, (320 << doubled) - 1), corner) << "doubled " << int(doubled);
+        EXPECT_EQ(window_pixel(5, 0), 0x555555u) << "more than the change was sent, doubled " << int(doubled);
         std::memset(s->pixels, 0x55, size_t(s->pitch));
         event_push(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_EXPOSED);
         while (platform_event_poll(&event)) {
         }
         present_frame();
         EXPECT_EQ(window_pixel(5, 0), shown) << "not sent after an exposure, doubled " << int(doubled);
+    }
+    view_doubled = saved;
+}
+
+// Frame after frame of random changes, large and small, at both scales: what
+// the window was sent (the window's own pixels inside the parts present_frame
+// reports, kept over a copy of the whole picture sent first) is always exactly
+// the back buffer, and so is the video surface.
+TEST(Present, SendingOnlyTheChangedPartsKeepsTheWindowExactlyTheBackBuffer)
+{
+    ASSERT_EQ(shell_start_once().result, 0);
+    uint8_t saved = view_doubled;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (uint8_t doubled : {0, 1}) {
+        SDL_SetWindowSize(shell_window(), 240 << doubled, 320 << doubled);
+        PlatformEvent event;
+        while (platform_event_poll(&event)) {
+        }
+        view_doubled = doubled;
+        for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
+            back_buffer[i] = uint16_t(next(65536));
+        present_frame();
+        SDL_Surface* window = SDL_GetWindowSurface(shell_window());
+        const int bytes = window->format->BytesPerPixel;
+        std::vector<uint8_t> sent(static_cast<const uint8_t*>(window->pixels),
+                                  static_cast<const uint8_t*>(window->pixels) + size_t(window->pitch) * window->h);
+        int bad_frames = 0;
+        for (int frame = 0; frame < 250; ++frame) {
+            const int kind = int(next(6));
+            if (kind == 1) {          // one pixel, often on the picture's edges
+                const int x = next(3) == 0 ? 0 : next(2) == 0 ? SCREEN_WIDTH - 1 : int(next(SCREEN_WIDTH));
+                const int y = next(3) == 0 ? 0 : next(2) == 0 ? BACK_BUFFER_HEIGHT - 1 : int(next(BACK_BUFFER_HEIGHT));
+                back_buffer[y * SCREEN_WIDTH + x] ^= uint16_t(1 + next(65535));
+            } else if (kind == 2) {   // a rectangle
+                const int x = int(next(SCREEN_WIDTH)), y = int(next(BACK_BUFFER_HEIGHT));
+                const int w = 1 + int(next(uint32_t(SCREEN_WIDTH - x))), h = 1 + int(next(uint32_t(BACK_BUFFER_HEIGHT - y)));
+                const uint16_t colour = uint16_t(next(65536));
+                for (int r = y; r < y + h; ++r)
+                    for (int c = x; c < x + w; ++c)
+                        back_buffer[r * SCREEN_WIDTH + c] = colour;
+            } else if (kind == 3) {   // a scatter of pixels, as a moving line leaves
+                for (int k = int(next(200)); k > 0; --k)
+                    back_buffer[next(BACK_BUFFER_PIXELS)] ^= uint16_t(1 + next(65535));
+            } else if (kind == 4) {   // everything
+                for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
+                    back_buffer[i] = uint16_t(next(65536));
+            }                         // else nothing: nothing may be sent
+            present_frame();
+            if (kind == 0 && present_part_count != 0)
+                ++bad_frames;
+            if (kind == 1 && (present_part_count != 1 || present_parts[0].width != 1 || present_parts[0].height != 1))
+                ++bad_frames;
+            for (int k = 0; k < present_part_count; ++k) {
+                const PlatformRect& part = present_parts[k];
+                for (int y = part.y << doubled; y < (part.y + part.height) << doubled; ++y) {
+                    const size_t at = size_t(y) * window->pitch + size_t(part.x << doubled) * bytes;
+                    std::memcpy(sent.data() + at, static_cast<const uint8_t*>(window->pixels) + at,
+                                size_t(part.width << doubled) * bytes);
+                }
+            }
+            bad_frames += window_differences(1 << doubled, sent.data()) != 0;
+            for (int y = 0; y < BACK_BUFFER_HEIGHT << doubled; ++y)
+                for (int x = 0; x < SCREEN_WIDTH << doubled; ++x)
+                    if (video_surface[y * VIDEO_WIDTH + x] != back_buffer[(y >> doubled) * SCREEN_WIDTH + (x >> doubled)]) {
+                        ++bad_frames;
+                        y = VIDEO_HEIGHT;
+                        break;
+                    }
+        }
+        EXPECT_EQ(bad_frames, 0) << "doubled " << int(doubled);
     }
     view_doubled = saved;
 }

@@ -370,6 +370,38 @@ void idle_screen_bench(benchmark::State& state, int screen, int burn, int double
         sprite_active_set(SPRITE_MENU_BASE + i, 0);
 }
 
+// What waking 40 times a second costs this machine by itself: ten seconds of
+// the pump's own sleep to a deadline every 25 ms and nothing else, or that
+// and a drain of the window system's events (`with_events`), which is all a
+// frozen screen adds. The idle screens above are measured against these.
+void idle_floor_bench(benchmark::State& state, int with_events, int, int)
+{
+    if (with_events && !pump_ready(state, 0, false))
+        return;
+    const auto ticks = REAL_TICKS;
+    for (auto _ : state) {
+        const double start = seconds_now();
+        const double cpu_start = process_cpu_seconds();
+        int frames = 0;
+        uint64_t deadline = ticks();
+        while (seconds_now() - start < IDLE_SECONDS) {
+            deadline += uint64_t(FRAME_PERIOD_MS) * 1000u;
+            const uint64_t now = ticks();
+            if (deadline > now)
+                REAL_DELAY(uint32_t(deadline - now));
+            PlatformEvent event;
+            while (with_events && platform_event_poll(&event)) {
+            }
+            ++frames;
+        }
+        const double wall = seconds_now() - start;
+        const double cpu = process_cpu_seconds() - cpu_start;
+        state.SetIterationTime(cpu / frames);
+        state.counters["core_percent"] = 100.0 * cpu / wall;
+        state.counters["frames_per_second"] = frames / wall;
+    }
+}
+
 // From exec of the game to its first presented frame: the program on the
 // dummy video driver, told by SDL to save every frame it shows as a picture
 // file in a fresh directory, and the time until the first such file is
@@ -444,6 +476,12 @@ bool pump_benchmarks_register()
         ->UseManualTime()
         ->Iterations(1)
         ->Repetitions(2);
+    for (int with_events : {0, 1})
+        bench_register(with_events ? "idle_10s/floor/sleep_and_events" : "idle_10s/floor/sleep_only", idle_floor_bench,
+                       with_events, 0, 0)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Repetitions(2);
     bench_register("startup/exec_to_first_frame", exec_first_frame_bench, 0, 0, 0)->UseManualTime()->Iterations(5);
     return true;
 }

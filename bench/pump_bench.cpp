@@ -30,6 +30,7 @@
 #include "game/shared_pictures.h"
 #include "gfx/pixel.h"
 #include "gfx/slot.h"
+#include "shell/present.h"
 #include "testkit/player.h"
 
 namespace {
@@ -138,6 +139,7 @@ struct FrameClock {
     int drag_frames = 0;
     std::vector<double> cpu[FRAME_KINDS];
     std::vector<double> wall[FRAME_KINDS];
+    std::vector<double> sent[FRAME_KINDS];     // share of the screen the frame sent to the window
 
     void tick()
     {
@@ -145,6 +147,10 @@ struct FrameClock {
         if (last_cpu >= 0) {
             cpu[next_kind].push_back(now_cpu - last_cpu);
             wall[next_kind].push_back(now_wall - last_wall);
+            int area = 0;
+            for (int k = 0; k < present_part_count; ++k)
+                area += present_parts[k].width * present_parts[k].height;
+            sent[next_kind].push_back(double(area) / BACK_BUFFER_PIXELS);
         }
         last_cpu = now_cpu;
         last_wall = now_wall;
@@ -244,7 +250,7 @@ void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
         frame_step();
     };
 
-    double worst_cpu = 0, wall_sum = 0;
+    double worst_cpu = 0, wall_sum = 0, sent_sum = 0;
     int wall_count = 0;
     for (auto _ : state) {
         FrameClock clock;
@@ -260,10 +266,12 @@ void pump_frame_bench(benchmark::State& state, int kind, int doubled, int)
             worst_cpu = t > worst_cpu ? t : worst_cpu;
         for (double t : clock.wall[kind])
             wall_sum += t, ++wall_count;
+        sent_sum += mean_of(clock.sent[kind]);
         state.SetIterationTime(mean_of(clock.cpu[kind]));
     }
     state.counters["worst_cpu_us"] = worst_cpu * 1e6;
     state.counters["wall_us"] = wall_count ? wall_sum / wall_count * 1e6 : 0;
+    state.counters["sent_percent"] = state.iterations() ? 100.0 * sent_sum / double(state.iterations()) : 0;
     real_clock_resume();
     release_reset();
 }

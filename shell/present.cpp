@@ -18,15 +18,21 @@ int present_part_count = 0;
 // The scale video_surface was last written at (0: never); written by present_frame.
 static int presented_scale = 0;
 
-// Writes one rectangle of the back buffer into video_surface: as it is at 1x
-// (the rest of the surface keeps whatever an earlier doubled frame left there,
-// which the 240 x 320 window does not show), or with every pixel doubled at
-// 2x. Each doubled pair is one 32-bit word holding the pixel twice, so both
+// The back buffer as the window was last given it, kept at its own size: a
+// new frame is compared with this rather than with the doubled video surface,
+// four times its size. Written by present_frame.
+static uint16_t presented_frame[BACK_BUFFER_PIXELS];
+
+// Writes one rectangle of the back buffer into presented_frame, and into
+// video_surface: as it is at 1x (the rest of the surface keeps whatever an
+// earlier doubled frame left there, which the 240 x 320 window does not
+// show), or with every pixel doubled at 2x. Each doubled pair is one 32-bit word holding the pixel twice, so both
 // halves are equal and the byte order of the word does not matter.
 static void surface_part_copy(const PlatformRect& part, int scale)
 {
     for (int r = part.y; r < part.y + part.height; ++r) {
         const uint16_t* src = back_buffer + r * SCREEN_WIDTH + part.x;
+        std::memcpy(presented_frame + r * SCREEN_WIDTH + part.x, src, size_t(part.width) * sizeof(uint16_t));
         uint16_t* top = video_surface + (scale * r) * VIDEO_WIDTH + scale * part.x;
         if (scale == 1) {
             std::memcpy(top, src, size_t(part.width) * sizeof(uint16_t));
@@ -41,40 +47,25 @@ static void surface_part_copy(const PlatformRect& part, int scale)
     }
 }
 
-// Whether back buffer row r differs from what video_surface holds of it at
-// this scale. At 2x each pixel's 2 x 2 block is always written whole, so its
-// top-left pixel stands for it; the row is compared whole, without a test per
-// pixel, in a loop the compiler vectorises.
-static bool row_changed(int r, int scale)
-{
-    const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
-    const uint16_t* shown = video_surface + scale * r * VIDEO_WIDTH;
-    if (scale == 1)
-        return std::memcmp(shown, src, SCREEN_WIDTH * sizeof(uint16_t)) != 0;
-    uint32_t differ = 0;
-    for (int c = 0; c < SCREEN_WIDTH; ++c)
-        differ |= uint32_t(shown[2 * c] ^ src[c]);
-    return differ != 0;
-}
-
 // Rows are compared in bands; a band with a change becomes one part, from its
-// first changed row to its last, across the columns that changed in any of them. A drag then sends little more
-// than the strips its lines sweep, and a screen that did not change sends nothing.
-static void changed_parts_find(int scale)
+// first changed row to its last, across the columns that changed in any of them.
+// A drag then sends little more than the strips its lines sweep, and a screen
+// that did not change sends nothing.
+static void changed_parts_find()
 {
     for (int band = 0; band < BACK_BUFFER_HEIGHT; band += PRESENT_BAND_ROWS) {
         int first = SCREEN_WIDTH, last = -1, top = -1, bottom = -1;
         for (int r = band; r < band + PRESENT_BAND_ROWS; ++r) {
-            if (!row_changed(r, scale))
+            const uint16_t* now = back_buffer + r * SCREEN_WIDTH;
+            const uint16_t* was = presented_frame + r * SCREEN_WIDTH;
+            if (std::memcmp(now, was, SCREEN_WIDTH * sizeof(uint16_t)) == 0)
                 continue;
-            const uint16_t* src = back_buffer + r * SCREEN_WIDTH;
-            const uint16_t* shown = video_surface + scale * r * VIDEO_WIDTH;
             int c = 0;
-            while (shown[scale * c] == src[c])
+            while (now[c] == was[c])
                 ++c;
             first = c < first ? c : first;
             c = SCREEN_WIDTH - 1;
-            while (shown[scale * c] == src[c])
+            while (now[c] == was[c])
                 --c;
             last = c > last ? c : last;
             top = top < 0 ? r : top;
@@ -96,7 +87,7 @@ void present_frame()
     const int scale = view_doubled ? 2 : 1;
     present_part_count = 0;
     if (presented_scale == scale && platform_window_current()) {
-        changed_parts_find(scale);
+        changed_parts_find();
         if (present_part_count == 0)
             return;
     } else {

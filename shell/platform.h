@@ -61,7 +61,7 @@ struct PlatformRect {
     int32_t height;
 };
 // The most parts one platform_window_show may name.
-constexpr int32_t PLATFORM_SHOW_PARTS_MAX = 32;
+constexpr int32_t PLATFORM_SHOW_PARTS_MAX = 160;
 
 // Shows the top-left width x height pixels of an RGB565 picture (pitch in
 // bytes) in the window's top-left corner, each pixel as a scale x scale block

@@ -47,32 +47,51 @@ static void surface_part_copy(const PlatformRect& part, int scale)
     }
 }
 
-// Rows are compared in bands; a band with a change becomes one part, from its
-// first changed row to its last, across the columns that changed in any of them.
-// A drag then sends little more than the strips its lines sweep, and a screen
-// that did not change sends nothing.
+// Rows are compared in bands of PRESENT_BAND_ROWS, and each changed row in
+// blocks of PRESENT_BLOCK_COLUMNS. In a band, every run of neighbouring blocks
+// with a change becomes one part: from the band's first changed row to its
+// last, and from the first changed column of the run to its last. Lines that
+// cross a band far apart are sent as separate strips rather than as one wide
+// rectangle, and a screen that did not change sends nothing.
 static void changed_parts_find()
 {
+    constexpr int BLOCKS = SCREEN_WIDTH / PRESENT_BLOCK_COLUMNS;
     for (int band = 0; band < BACK_BUFFER_HEIGHT; band += PRESENT_BAND_ROWS) {
-        int first = SCREEN_WIDTH, last = -1, top = -1, bottom = -1;
+        // Per block, the first and last column that changed in any row of the band.
+        int first[BLOCKS], last[BLOCKS];
+        for (int b = 0; b < BLOCKS; ++b)
+            first[b] = SCREEN_WIDTH, last[b] = -1;
+        int top = -1, bottom = -1;
         for (int r = band; r < band + PRESENT_BAND_ROWS; ++r) {
             const uint16_t* now = back_buffer + r * SCREEN_WIDTH;
             const uint16_t* was = presented_frame + r * SCREEN_WIDTH;
             if (std::memcmp(now, was, SCREEN_WIDTH * sizeof(uint16_t)) == 0)
                 continue;
-            int c = 0;
-            while (now[c] == was[c])
-                ++c;
-            first = c < first ? c : first;
-            c = SCREEN_WIDTH - 1;
-            while (now[c] == was[c])
-                --c;
-            last = c > last ? c : last;
             top = top < 0 ? r : top;
             bottom = r;
+            for (int b = 0; b < BLOCKS; ++b) {
+                const int from = b * PRESENT_BLOCK_COLUMNS, to = from + PRESENT_BLOCK_COLUMNS - 1;
+                if (std::memcmp(now + from, was + from, PRESENT_BLOCK_COLUMNS * sizeof(uint16_t)) == 0)
+                    continue;
+                int c = from;
+                while (now[c] == was[c])
+                    ++c;
+                first[b] = c < first[b] ? c : first[b];
+                c = to;
+                while (now[c] == was[c])
+                    --c;
+                last[b] = c > last[b] ? c : last[b];
+            }
         }
-        if (last >= 0)
-            present_parts[present_part_count++] = PlatformRect{first, top, last - first + 1, bottom - top + 1};
+        for (int b = 0; b < BLOCKS; ++b) {
+            if (last[b] < 0)
+                continue;
+            int end = b;
+            while (end + 1 < BLOCKS && last[end + 1] >= 0)
+                ++end;
+            present_parts[present_part_count++] = PlatformRect{first[b], top, last[end] - first[b] + 1, bottom - top + 1};
+            b = end;
+        }
     }
 }
 

@@ -222,18 +222,15 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     SDL_Rect sent[PLATFORM_SHOW_PARTS_MAX];
     int sent_count = 0;
     for (int32_t k = 0; k < part_count; ++k) {
-        const int32_t x0 = parts[k].x > 0 ? parts[k].x : 0;
-        const int32_t y0 = parts[k].y > 0 ? parts[k].y : 0;
-        const int32_t x1 = parts[k].x + parts[k].width < columns ? parts[k].x + parts[k].width : columns;
-        const int32_t y1 = parts[k].y + parts[k].height < rows ? parts[k].y + parts[k].height : rows;
-        if (x0 >= x1 || y0 >= y1)
+        const PlatformRect part = platform_rect_clip(parts[k], columns, rows);
+        if (part.width == 0)
             continue;
-        for (int32_t r = y0; r < y1; ++r) {
+        for (int32_t r = part.y; r < part.y + part.height; ++r) {
             const uint16_t* src = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(r) * pitch);
-            uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch + ptrdiff_t(x0) * scale * bytes;
-            row_show(src + x0, x1 - x0, scale, top, top + target->pitch);
+            uint8_t* top = out + ptrdiff_t(r) * scale * target->pitch + ptrdiff_t(part.x) * scale * bytes;
+            row_show(src + part.x, part.width, scale, top, top + target->pitch);
         }
-        sent[sent_count++] = SDL_Rect{x0 * scale, y0 * scale, (x1 - x0) * scale, (y1 - y0) * scale};
+        sent[sent_count++] = SDL_Rect{part.x * scale, part.y * scale, part.width * scale, part.height * scale};
     }
     if (SDL_MUSTLOCK(target))
         SDL_UnlockSurface(target);

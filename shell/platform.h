@@ -63,6 +63,18 @@ struct PlatformRect {
 // The most parts one platform_window_show may name.
 constexpr int32_t PLATFORM_SHOW_PARTS_MAX = 160;
 
+// A part cut to a width x height picture; empty (width 0) when nothing is left.
+inline PlatformRect platform_rect_clip(const PlatformRect& part, int32_t width, int32_t height)
+{
+    const int32_t x0 = part.x > 0 ? part.x : 0;
+    const int32_t y0 = part.y > 0 ? part.y : 0;
+    const int32_t x1 = part.x + part.width < width ? part.x + part.width : width;
+    const int32_t y1 = part.y + part.height < height ? part.y + part.height : height;
+    if (x0 >= x1 || y0 >= y1)
+        return PlatformRect{0, 0, 0, 0};
+    return PlatformRect{x0, y0, x1 - x0, y1 - y0};
+}
+
 // Shows the top-left width x height pixels of an RGB565 picture (pitch in
 // bytes) in the window's top-left corner, each pixel as a scale x scale block
 // (scale 1 or 2). With parts, only those rectangles of the picture are put

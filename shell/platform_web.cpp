@@ -287,17 +287,15 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
     const int32_t out_width = width * scale;
     int32_t left = width, top = height, right = 0, bottom = 0;
     for (int32_t k = 0; k < part_count; ++k) {
-        const int32_t x0 = parts[k].x > 0 ? parts[k].x : 0;
-        const int32_t y0 = parts[k].y > 0 ? parts[k].y : 0;
-        const int32_t x1 = parts[k].x + parts[k].width < width ? parts[k].x + parts[k].width : width;
-        const int32_t y1 = parts[k].y + parts[k].height < height ? parts[k].y + parts[k].height : height;
-        if (x0 >= x1 || y0 >= y1)
+        const PlatformRect part = platform_rect_clip(parts[k], width, height);
+        if (part.width == 0)
             continue;
+        const int32_t x0 = part.x, x1 = part.x + part.width;
         left = x0 < left ? x0 : left;
-        top = y0 < top ? y0 : top;
+        top = part.y < top ? part.y : top;
         right = x1 > right ? x1 : right;
-        bottom = y1 > bottom ? y1 : bottom;
-        for (int32_t y = y0; y < y1; ++y) {
+        bottom = part.y + part.height > bottom ? part.y + part.height : bottom;
+        for (int32_t y = part.y; y < part.y + part.height; ++y) {
             const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + y * pitch);
             uint32_t* out = rgba + y * scale * out_width;
             for (int32_t x = x0; x < x1; ++x) {
@@ -308,7 +306,7 @@ void platform_window_show(const uint16_t* pixels, int32_t width, int32_t height,
                     out[x * scale + twin] = wide;
             }
             for (int32_t twin = 1; twin < scale; ++twin)
-                std::memcpy(out + twin * out_width + x0 * scale, out + x0 * scale, size_t(x1 - x0) * scale * sizeof(uint32_t));
+                std::memcpy(out + twin * out_width + x0 * scale, out + x0 * scale, size_t(part.width) * scale * sizeof(uint32_t));
         }
     }
     if (left < right)

@@ -124,6 +124,16 @@ TEST(Present, WindowGetsExactlyWhatSdlMakesOfEveryColourAt1xAnd2x)
     view_doubled = saved;
 }
 
+// The window at 1x or 2x, with the events of the change read.
+void window_scale_set(uint8_t doubled)
+{
+    SDL_SetWindowSize(shell_window(), 240 << doubled, 320 << doubled);
+    PlatformEvent event;
+    while (platform_event_poll(&event)) {
+    }
+    view_doubled = doubled;
+}
+
 // The picture the window shows already is not sent again, a changed one only
 // where it changed; after anything happens to the window it is sent whole.
 TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
@@ -131,11 +141,7 @@ TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
     ASSERT_EQ(shell_start_once().result, 0);
     uint8_t saved = view_doubled;
     for (uint8_t doubled : {0, 1}) {
-        SDL_SetWindowSize(shell_window(), 240 << doubled, 320 << doubled);
-        PlatformEvent event;
-        while (platform_event_poll(&event)) {
-        }
-        view_doubled = doubled;
+        window_scale_set(doubled);
         for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
             back_buffer[i] = uint16_t(i * 7 + doubled);
         present_frame();
@@ -153,6 +159,7 @@ TEST(Present, AFrameTheWindowShowsIsNotSentAgainUntilTheWindowIsDisturbed)
         EXPECT_EQ(window_pixel(5, 0), 0x555555u) << "more than the change was sent, doubled " << int(doubled);
         std::memset(s->pixels, 0x55, size_t(s->pitch));
         event_push(SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_EXPOSED);
+        PlatformEvent event;
         while (platform_event_poll(&event)) {
         }
         present_frame();
@@ -175,11 +182,7 @@ TEST(Present, SendingOnlyTheChangedPartsKeepsTheWindowExactlyTheBackBuffer)
         return (seed >> 8) % n;
     };
     for (uint8_t doubled : {0, 1}) {
-        SDL_SetWindowSize(shell_window(), 240 << doubled, 320 << doubled);
-        PlatformEvent event;
-        while (platform_event_poll(&event)) {
-        }
-        view_doubled = doubled;
+        window_scale_set(doubled);
         for (int i = 0; i < BACK_BUFFER_PIXELS; ++i)
             back_buffer[i] = uint16_t(next(65536));
         present_frame();

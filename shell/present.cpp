@@ -26,8 +26,9 @@ static uint16_t presented_frame[BACK_BUFFER_PIXELS];
 // Writes one rectangle of the back buffer into presented_frame, and into
 // video_surface: as it is at 1x (the rest of the surface keeps whatever an
 // earlier doubled frame left there, which the 240 x 320 window does not
-// show), or with every pixel doubled at 2x. Each doubled pair is one 32-bit word holding the pixel twice, so both
-// halves are equal and the byte order of the word does not matter.
+// show), or with every pixel doubled at 2x. Each doubled pair is one 32-bit
+// word holding the pixel twice, so both halves are equal and the byte order
+// of the word does not matter.
 static void surface_part_copy(const PlatformRect& part, int scale)
 {
     for (int r = part.y; r < part.y + part.height; ++r) {
